@@ -1,0 +1,82 @@
+# Shared settings and helpers of both build trees.
+
+# GetProcAddress results are cast to their real function types, as Windows code does.
+set(ORB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+
+# Windows tests run in the 64-bit Windows tree; the 32-bit tree builds the product and checks
+# its binaries.
+if(WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(ORB_DEFAULT_WINDOWS_TESTS ON)
+else()
+  set(ORB_DEFAULT_WINDOWS_TESTS OFF)
+endif()
+option(ORB_WINDOWS_TESTS "Build the tests that run under Wine" ${ORB_DEFAULT_WINDOWS_TESTS})
+if(NOT WIN32 OR ORB_WINDOWS_TESTS)
+  set(ORB_GTEST ON)
+  # GoogleTest from Debian's sources, built with this tree's compiler.
+  set(ORB_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(${ORB_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+endif()
+
+if(WIN32)
+  # The deliverables, the stand-ins and the Windows tests end up side by side.
+  set(ORB_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${ORB_BIN_DIR})
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${ORB_BIN_DIR})
+  # No "lib" prefix: the deliverables are orb2.dll and OrbLib.dll.
+  set(CMAKE_SHARED_LIBRARY_PREFIX "")
+  set(CMAKE_SHARED_MODULE_PREFIX "")
+  enable_language(RC)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+endif()
+if(WIN32 AND ORB_WINDOWS_TESTS)
+  # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run.
+  set(ORB_WINE_SESSION ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh)
+  set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
+  add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSION} start ${CMAKE_BINARY_DIR})
+  add_test(NAME wine_session_stop COMMAND ${ORB_WINE_SESSION} stop ${CMAKE_BINARY_DIR})
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
+endif()
+if(NOT WIN32)
+  option(ORB_SANITIZE "Build the native tree with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+  if(ORB_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  include(GoogleTest)
+endif()
+
+# orb_add_native_test(name sources... LIBS libs...): a GoogleTest program of the native tree.
+function(orb_add_native_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# orb_add_wine_test(name SOURCES ... LIBS ... [ARGS ...] [TIMEOUT s]): a GoogleTest program of the
+# Windows tree, run under Wine as one CTest test. Wine tests run one at a time: they share the desktop.
+function(orb_add_wine_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ARGS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  orb_add_wine_command_test(${name} $<TARGET_FILE:${name}> ${T_ARGS} TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# orb_add_wine_command_test(name program args... [TIMEOUT s]): any Windows program as a test under Wine.
+function(orb_add_wine_command_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${T_UNPARSED_ARGUMENTS})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK desktop TIMEOUT ${T_TIMEOUT})
+endfunction()

@@ -1,0 +1,4 @@
+# The product: 32-bit Windows binaries.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(ORB_MINGW_PREFIX i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# test.sh: builds everything (installing what is missing) and runs every test: the native unit
+# tests, the checks of the shipped 32-bit binaries, and the Windows tests under Wine and Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/build.sh"
+
+status=0
+echo "== native unit tests"
+ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
+echo "== shipped binaries"
+ctest --test-dir build/win32 --output-on-failure || status=1
+echo "== Windows tests under Wine"
+ctest --test-dir build/win64 --output-on-failure || status=1
+
+if [ "$status" -eq 0 ]; then echo "test.sh: all test groups passed"; else echo "test.sh: FAILED"; fi
+exit "$status"

@@ -1,0 +1,7 @@
+// OrbTray: the tray launcher.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return 0;
+}
