@@ -4,6 +4,7 @@
 
 #include "inventory/orb2.h"
 
+
 namespace {
 constexpr size_t kAnswerSize = 512;
 }

@@ -1,0 +1,3 @@
+#include "inventory/query/tables.h"
+
+Inventory inventory;
