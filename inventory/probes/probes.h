@@ -7,6 +7,13 @@
 // answers ATA IDENTIFY DEVICE (SMART probe), from the counts the caller has just reset.
 void CollectDriveIdentities();
 
+// Storage-property probe of physical drive slots 0 to 49: appends IdentityRecord rows.
+void ReadPhysicalDriveInNTUsingStorageQuery();
+
+// SMART probe of physical drive slots 0 to 49: appends one DiskRecord per drive that answers
+// ATA IDENTIFY DEVICE.
+void ReadPhysicalDriveInNTUsingSmart();
+
 // Rebuilds the drive-letter ordinal map from the logical-drive mask; answers the number of
 // letters in use plus one, as decimal text.
 std::string EnumerateDriveLetters();

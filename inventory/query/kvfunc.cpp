@@ -1,19 +1,24 @@
 // The query export of orb2.
 #include <cstdlib>
-#include <cstring>
 
 #include "inventory/orb2.h"
-
-
-namespace {
-constexpr size_t kAnswerSize = 512;
-}
+#include "inventory/query/queries.h"
+#include "inventory/query/tables.h"
+#include "inventory/scan/scan.h"
 
 extern "C" char* __cdecl KVFunc(unsigned int type, int index, const char* text)
 {
+    // msvcrt's malloc: the caller releases the answer with msvcrt's free.
     char* answer = static_cast<char*>(std::malloc(kAnswerSize));
     if (answer == nullptr)
-        return nullptr;
+        return nullptr;  // nothing to write into; the caller gets no text
     answer[0] = '\0';
+    if (type > kLastQuery)
+        return answer;
+    if (type == kRunScanQuery) {
+        RunInventoryScan();
+        return answer;
+    }
+    WriteQueryAnswer(inventory, type, index, text, answer);
     return answer;
 }

@@ -1,0 +1,64 @@
+// Drive letters in use and the physical disk under each letter's volume.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+
+#include "inventory/probes/drive_letters.h"
+#include "inventory/probes/probes.h"
+#include "inventory/probes/probes_win32.h"
+
+namespace {
+constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;  // IOCTL_STORAGE_GET_DEVICE_NUMBER
+constexpr DWORD kFileDeviceDisk = 7;                   // FILE_DEVICE_DISK
+}  // namespace
+
+static_assert(sizeof(STORAGE_DEVICE_NUMBER) == 12, "DeviceType, DeviceNumber, PartitionNumber");
+
+std::string EnumerateDriveLetters()
+{
+    return RebuildDriveOrdinalMap(GetLogicalDrives());
+}
+
+bool QueryStorageDeviceNumber(const char* name, STORAGE_DEVICE_NUMBER* number)
+{
+    // Only a letter and a colon make a volume path of at most 7 bytes ("\\.\C:").
+    if (name == nullptr || number == nullptr || strnlen(name, 3) != 2 || name[1] != ':') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    char path[8];
+    lstrcpyA(path, "\\\\.\\");
+    lstrcatA(path, name);
+    HANDLE volume = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (volume == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD returned = 0;
+    bool answered = DeviceIoControl(volume, kStorageGetDeviceNumber, nullptr, 0, number, sizeof(*number), &returned,
+                                    nullptr) != FALSE;
+    CloseHandle(volume);
+    return answered;
+}
+
+bool GetDriveLetterDiskNumber(const char* letter, int32_t* deviceType, int32_t* diskNumber)
+{
+    *deviceType = -1;
+    *diskNumber = -1;
+    if (letter == nullptr)
+        return false;
+    char name[4] = {};
+    size_t length = strnlen(letter, 2);  // a longer text gives a name the volume query refuses
+    std::memcpy(name, letter, length);
+    name[length] = ':';
+    if (IsFloppyDriveName(name))
+        return false;
+    STORAGE_DEVICE_NUMBER number;
+    std::memset(&number, 0, sizeof(number));
+    if (!QueryStorageDeviceNumber(name, &number))
+        return false;
+    if (number.DeviceType != kFileDeviceDisk)
+        return false;
+    *deviceType = 7;
+    *diskNumber = static_cast<int32_t>(number.DeviceNumber);
+    return true;
+}

@@ -1,0 +1,80 @@
+// The storage driver's view of physical drive slots 0 to 49: device descriptor, geometry, and
+// whether sector 0 is blank.
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "inventory/probes/descriptor.h"
+#include "inventory/probes/probes.h"
+#include "inventory/probes/text_fields.h"
+#include "inventory/query/tables.h"
+
+namespace {
+
+constexpr DWORD kStorageQueryProperty = 0x002D1400;     // IOCTL_STORAGE_QUERY_PROPERTY
+constexpr DWORD kDiskGetDriveGeometryEx = 0x000700A0;   // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX
+
+int32_t ReadSectorZeroEmptyFlag(HANDLE drive)
+{
+    uint8_t sector[kSectorSize] = {};
+    DWORD read = 0;
+    SetFilePointer(drive, 0, nullptr, FILE_BEGIN);
+    if (!ReadFile(drive, sector, kSectorSize, &read, nullptr))
+        return -1;
+    return SectorZeroEmptyFlag(sector);
+}
+
+// Fills the identity row at the current count for slot n; true when the row is to be kept.
+bool ProbeSlot(HANDLE drive, IdentityRecord& row, uint8_t* answer)
+{
+    row.empty_flag = ReadSectorZeroEmptyFlag(drive);
+
+    uint8_t query[kStoragePropertyQuerySize] = {};  // StorageDeviceProperty, PropertyStandardQuery
+    std::memset(answer, 0, kDescriptorAnswerSize);
+    DWORD returned = 0;
+    if (!DeviceIoControl(drive, kStorageQueryProperty, query, sizeof(query), answer, kDescriptorAnswerSize, &returned,
+                         nullptr))
+        return false;
+    StoreDescriptorStrings(answer, returned < kDescriptorAnswerSize ? returned : kDescriptorAnswerSize, row);
+
+    std::memset(answer, 0, kDescriptorAnswerSize);
+    returned = 0;
+    if (!DeviceIoControl(drive, kDiskGetDriveGeometryEx, nullptr, 0, answer, kDescriptorAnswerSize, &returned,
+                         nullptr))
+        return false;
+    int64_t diskSize = 0;
+    if (!GeometryDiskSize(answer, returned < kDescriptorAnswerSize ? returned : kDescriptorAnswerSize, &diskSize))
+        return false;
+    FormatInt64(row.disk_size, sizeof(row.disk_size), diskSize);
+    return row.serial_number[0] != '\0';
+}
+
+}  // namespace
+
+void ReadPhysicalDriveInNTUsingStorageQuery()
+{
+    std::vector<uint8_t> answer(kDescriptorAnswerSize);
+    for (int n = 0; n < 50; ++n) {
+        if (inventory.identityCount < 0 || inventory.identityCount >= kIdentityCapacity)
+            return;
+        char path[32];
+        std::snprintf(path, sizeof(path), "\\\\.\\PhysicalDrive%d", n);
+        HANDLE drive = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
+        if (drive == INVALID_HANDLE_VALUE)
+            continue;
+        // A row that is not kept leaves the count alone: the next drive writes the same row.
+        if (ProbeSlot(drive, inventory.identities[inventory.identityCount], answer.data()))
+            ++inventory.identityCount;
+        CloseHandle(drive);
+    }
+}
+
+void CollectDriveIdentities()
+{
+    ReadPhysicalDriveInNTUsingStorageQuery();
+    ReadPhysicalDriveInNTUsingSmart();
+}

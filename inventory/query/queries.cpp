@@ -1,0 +1,95 @@
+// Query numbers of KVFunc and the table value each one answers.
+#include "inventory/query/queries.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "inventory/query/tables.h"
+
+namespace {
+
+void Number(char* answer, int32_t value)
+{
+    std::snprintf(answer, kAnswerSize, "%d", static_cast<int>(value));
+}
+
+template <size_t N>
+void Text(char* answer, const char (&field)[N])
+{
+    static_assert(N < kAnswerSize, "every field fits an answer");
+    size_t length = strnlen(field, N - 1);
+    std::memcpy(answer, field, length);
+    answer[length] = '\0';
+}
+
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `letter` equals `text` ignoring case; reads `text` no further than the letter field allows.
+bool LetterEquals(const char (&letter)[4], const char* text)
+{
+    for (size_t i = 0; i < sizeof(letter); ++i) {
+        if (LowerAscii(letter[i]) != LowerAscii(text[i]))
+            return false;
+        if (letter[i] == '\0')
+            return true;
+    }
+    return false;
+}
+
+// Query 9: the disk number of the first row whose letter equals `text`; without one, the row at
+// driveLetterCount (the first unused row) answers.
+int32_t DiskNumberOfLetter(const Inventory& tables, const char* text)
+{
+    if (text == nullptr)
+        return -1;
+    int count = tables.driveLetterCount;
+    if (count < 0 || count > kDriveLetterCapacity)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        if (LetterEquals(tables.driveLetters[i].letter, text))
+            return tables.driveLetters[i].disk_number;
+    }
+    return count < kDriveLetterCapacity ? tables.driveLetters[count].disk_number : -1;
+}
+
+}  // namespace
+
+void WriteQueryAnswer(const Inventory& tables, unsigned int type, int index, const char* text, char* answer)
+{
+    answer[0] = '\0';
+    const bool diskRow = index >= 0 && index < kDiskCapacity;
+    const bool raidRow = index >= 0 && index < kRaidDiskCapacity;
+    const DiskRecord* disk = diskRow ? &tables.disks[index] : nullptr;
+    const RaidDiskRecord* raid = raidRow ? &tables.raidDisks[index] : nullptr;
+
+    switch (type) {
+    case 1: Number(answer, tables.diskCount); break;
+    case 2: if (disk) Number(answer, disk->drive_number); break;
+    case 3: if (disk) Text(answer, disk->model); break;
+    case 4: if (disk) Text(answer, disk->serial_number); break;
+    case 5: if (disk) Text(answer, disk->firmware_revision); break;
+    case 6: if (disk) Text(answer, disk->media_type); break;
+    case 7: if (disk) Text(answer, disk->disk_size); break;
+    case 8: if (disk) Text(answer, disk->status); break;
+    case 9: Number(answer, DiskNumberOfLetter(tables, text)); break;
+    case 10: if (disk) Number(answer, disk->report_order); break;
+    case 11: Number(answer, tables.raidDiskCount); break;
+    case 12: if (raid) Number(answer, raid->entry_index); break;
+    case 13: if (raid) Text(answer, raid->serial_number); break;
+    case 14: if (raid) Text(answer, raid->size_text); break;
+    case 15: if (raid) Text(answer, raid->array_member); break;
+    case 16: std::strcpy(answer, "no"); break;
+    case 17:  // 17 and 18 both answer the volume state; no query answers raidArrayState
+    case 18: Number(answer, tables.raidVolumeState); break;
+    case 19: Text(answer, tables.arrayTotalMbText); break;
+    case 20: Text(answer, tables.migrationText); break;
+    case 21: if (raid) Number(answer, raid->empty_flag); break;
+    case 22: if (disk) Number(answer, disk->empty_flag); break;
+    case 23: if (raid) Text(answer, raid->bus_id); break;
+    case 24: break;  // spare_text of a DiskRecord: never written, always empty
+    default: break;  // query 0 answers empty after its scan; above 24 nothing is read
+    }
+}

@@ -1,0 +1,119 @@
+#include "inventory/scan/reconcile.h"
+
+#include <cstring>
+
+#include "inventory/query/tables.h"
+
+namespace {
+
+char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsIntel(const IdentityRecord& identity)
+{
+    return FieldsEqualIgnoringCase(identity.vendor_id, sizeof(identity.vendor_id), "Intel", 6);
+}
+
+template <size_t N>
+void CopyBounded(char (&to)[N], const char* from, size_t fromSize)
+{
+    size_t length = strnlen(from, (fromSize < N ? fromSize : N) - 1);
+    std::memmove(to, from, length);
+    to[length] = '\0';
+}
+
+void ReconcileRemovableOrUnknown(DiskRecord& disk, IdentityRecord* rows, int count)
+{
+    for (int e = 0; e < count; ++e) {
+        IdentityRecord& identity = rows[e];
+        if (IsIntel(identity)) {
+            TakeOverIdentity(disk, identity);
+            continue;
+        }
+        UpperCaseField(disk.serial_number);
+        UpperCaseField(identity.serial_number);
+        UpperCaseField(disk.model);
+        UpperCaseField(identity.product_id);
+        if (FieldsEqualIgnoringCase(disk.serial_number, sizeof(disk.serial_number), identity.serial_number,
+                                    sizeof(identity.serial_number)) &&
+            FieldsEqualIgnoringCase(disk.model, sizeof(disk.model), identity.product_id, sizeof(identity.product_id)))
+            disk.empty_flag = identity.empty_flag;
+    }
+}
+
+void ReconcileFixed(DiskRecord& disk, IdentityRecord* rows, int count)
+{
+    if (std::strcmp(disk.disk_size, "0") == 0) {
+        for (int e = 0; e < count; ++e) {
+            if (IsIntel(rows[e]))
+                TakeOverIdentity(disk, rows[e]);
+        }
+    }
+    for (int e = 0; e < count; ++e) {
+        IdentityRecord& identity = rows[e];
+        UpperCaseField(disk.serial_number);
+        UpperCaseField(identity.serial_number);
+        if (FieldContains(disk.serial_number, sizeof(disk.serial_number), identity.serial_number,
+                          sizeof(identity.serial_number)))
+            disk.empty_flag = identity.empty_flag;
+    }
+}
+
+}  // namespace
+
+void UpperCaseField(char* text, size_t size)
+{
+    for (size_t i = 0; i < size && text[i] != '\0'; ++i)
+        text[i] = UpperAscii(text[i]);
+}
+
+bool FieldsEqualIgnoringCase(const char* a, size_t aSize, const char* b, size_t bSize)
+{
+    size_t aLength = strnlen(a, aSize);
+    size_t bLength = strnlen(b, bSize);
+    if (aLength != bLength)
+        return false;
+    for (size_t i = 0; i < aLength; ++i) {
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool FieldContains(const char* haystack, size_t haystackSize, const char* needle, size_t needleSize)
+{
+    size_t haystackLength = strnlen(haystack, haystackSize);
+    size_t needleLength = strnlen(needle, needleSize);
+    if (needleLength > haystackLength)
+        return false;
+    for (size_t start = 0; start + needleLength <= haystackLength; ++start) {
+        if (std::memcmp(haystack + start, needle, needleLength) == 0)
+            return true;
+    }
+    return false;
+}
+
+void TakeOverIdentity(DiskRecord& disk, const IdentityRecord& identity)
+{
+    CopyBounded(disk.model, identity.product_id, sizeof(identity.product_id));
+    CopyBounded(disk.firmware_revision, identity.product_revision, sizeof(identity.product_revision));
+    CopyBounded(disk.serial_number, identity.serial_number, sizeof(identity.serial_number));
+    CopyBounded(disk.disk_size, identity.disk_size, sizeof(identity.disk_size));
+    disk.empty_flag = identity.empty_flag;
+}
+
+void ReconcileDisksWithIdentities(Inventory& tables)
+{
+    int disks = tables.diskCount < 0 ? 0 : (tables.diskCount > kDiskCapacity ? kDiskCapacity : tables.diskCount);
+    int identities = tables.identityCount < 0 ? 0
+                     : (tables.identityCount > kIdentityCapacity ? kIdentityCapacity : tables.identityCount);
+    for (int d = 0; d < disks; ++d) {
+        DiskRecord& disk = tables.disks[d];
+        if (std::strcmp(disk.media_type, "Removable") == 0 || std::strcmp(disk.media_type, "Unknown") == 0)
+            ReconcileRemovableOrUnknown(disk, tables.identities, identities);
+        else if (std::strcmp(disk.media_type, "Fixed") == 0)
+            ReconcileFixed(disk, tables.identities, identities);
+    }
+}
