@@ -1,0 +1,494 @@
+// The import-address-table injector and the simulated devices behind it.
+#include "tools/simulated_machine/simulated_machine.h"
+
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace simulated_machine {
+
+namespace {
+
+using CreateFileAFn = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+using DeviceIoControlFn = BOOL(WINAPI*)(HANDLE, DWORD, LPVOID, DWORD, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+using ReadFileFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+using SetFilePointerFn = DWORD(WINAPI*)(HANDLE, LONG, PLONG, DWORD);
+using CloseHandleFn = BOOL(WINAPI*)(HANDLE);
+using GetLogicalDrivesFn = DWORD(WINAPI*)();
+using WinExecFn = UINT(WINAPI*)(LPCSTR, UINT);
+
+struct SimHandle {
+    std::string path;
+    bool isDrive = false;
+    int slot = -1;
+    char letter = 0;
+    int64_t position = 0;
+};
+
+struct Patch {
+    void** slot;
+    void* original;
+};
+
+struct State {
+    Machine machine;
+    CallLog log;
+    std::map<HANDLE, SimHandle> handles;
+    std::vector<Patch> patches;
+    std::string stateFile;
+    CreateFileAFn createFile = CreateFileA;
+    DeviceIoControlFn deviceIoControl = DeviceIoControl;
+    ReadFileFn readFile = ReadFile;
+    SetFilePointerFn setFilePointer = SetFilePointer;
+    CloseHandleFn closeHandle = CloseHandle;
+    GetLogicalDrivesFn getLogicalDrives = GetLogicalDrives;
+    WinExecFn winExec = WinExec;
+};
+
+State* g_state = nullptr;
+
+SimHandle* Find(HANDLE handle)
+{
+    auto it = g_state->handles.find(handle);
+    return it == g_state->handles.end() ? nullptr : &it->second;
+}
+
+bool StartsWithIgnoringCase(const char* text, const char* prefix)
+{
+    for (; *prefix; ++text, ++prefix) {
+        if (std::toupper(static_cast<unsigned char>(*text)) != std::toupper(static_cast<unsigned char>(*prefix)))
+            return false;
+    }
+    return true;
+}
+
+// "\\.\PhysicalDriveN" gives its slot; "\\.\X:" its letter; anything else is not simulated.
+bool SimulatedPath(const char* path, int* slot, char* letter)
+{
+    if (path == nullptr || !StartsWithIgnoringCase(path, "\\\\.\\"))
+        return false;
+    const char* rest = path + 4;
+    if (StartsWithIgnoringCase(rest, "PhysicalDrive")) {
+        const char* digits = rest + 13;
+        if (*digits == '\0' || std::strlen(digits) > 6)
+            return false;
+        for (const char* d = digits; *d; ++d) {
+            if (!std::isdigit(static_cast<unsigned char>(*d)))
+                return false;
+        }
+        *slot = std::atoi(digits);
+        return true;
+    }
+    if (std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':' && rest[2] == '\0') {
+        *letter = rest[0];
+        return true;
+    }
+    return false;
+}
+
+HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    int slot = -1;
+    char letter = 0;
+    if (!SimulatedPath(path, &slot, &letter))
+        return g_state->createFile(path, access, share, security, disposition, flags, templateFile);
+
+    OpenRecord record;
+    record.path = path;
+    record.access = access;
+    record.share = share;
+    record.disposition = disposition;
+    record.flags = flags;
+    record.securityAttributes = security != nullptr;
+    record.templateFile = templateFile != nullptr;
+
+    DWORD error = ERROR_FILE_NOT_FOUND;
+    bool opens = false;
+    if (slot >= 0) {
+        if (const PhysicalDrive* drive = g_state->machine.Drive(slot)) {
+            opens = (access & GENERIC_WRITE) ? drive->opensReadWrite : drive->opensReadOnly;
+            error = ERROR_ACCESS_DENIED;
+        }
+    } else if (const DriveLetter* entry = g_state->machine.Letter(letter)) {
+        opens = entry->opens;
+        error = ERROR_ACCESS_DENIED;
+    }
+    if (opens && disposition != OPEN_EXISTING) {
+        opens = false;
+        error = ERROR_INVALID_PARAMETER;
+    }
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (opens) {
+        // A real kernel handle as the token, so no simulated handle collides with a real one.
+        handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        SimHandle sim;
+        sim.path = path;
+        sim.isDrive = slot >= 0;
+        sim.slot = slot;
+        sim.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+        g_state->handles[handle] = sim;
+        ++g_state->log.handlesOpen;
+    }
+    record.opened = opens;
+    g_state->log.opens.push_back(record);
+    SetLastError(opens ? ERROR_SUCCESS : error);
+    return handle;
+}
+
+// Copies an answer into the caller's output buffer, cut to its size.
+BOOL Answer(const std::vector<uint8_t>& bytes, size_t returned, LPVOID out, DWORD outSize, LPDWORD bytesReturned)
+{
+    size_t n = returned < bytes.size() ? returned : bytes.size();
+    if (n > outSize)
+        n = outSize;
+    if (n > 0)
+        std::memcpy(out, bytes.data(), n);
+    if (bytesReturned)
+        *bytesReturned = static_cast<DWORD>(n);
+    return TRUE;
+}
+
+BOOL Fail(DWORD error, LPDWORD bytesReturned)
+{
+    if (bytesReturned)
+        *bytesReturned = 0;
+    SetLastError(error);
+    return FALSE;
+}
+
+BOOL DriveControl(const PhysicalDrive& drive, DWORD code, const uint8_t* in, DWORD inSize, LPVOID out,
+                  DWORD outSize, LPDWORD bytesReturned)
+{
+    switch (code) {
+    case 0x00074080: {  // SMART_GET_VERSION
+        if (!drive.smartVersion)
+            return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+        if (out == nullptr || outSize < 24)
+            return Fail(ERROR_INSUFFICIENT_BUFFER, bytesReturned);
+        std::vector<uint8_t> version(24, 0);
+        version[0] = 1;     // bVersion
+        version[1] = 1;     // bRevision
+        version[3] = 1;     // bIDEDeviceMap
+        version[4] = 0x07;  // fCapabilities: ATA, ATAPI, SMART
+        return Answer(version, version.size(), out, outSize, bytesReturned);
+    }
+    case 0x0007C088: {  // SMART_RCV_DRIVE_DATA
+        if (!drive.identifyAnswers)
+            return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+        if (in == nullptr || inSize < 33 || in[10] != 0xEC)
+            return Fail(ERROR_INVALID_PARAMETER, bytesReturned);
+        if (out == nullptr || outSize < 16 + 512)
+            return Fail(ERROR_INSUFFICIENT_BUFFER, bytesReturned);
+        std::vector<uint8_t> answer(16 + 512, 0);
+        answer[0] = 0x00;  // cBufferSize = 512
+        answer[1] = 0x02;
+        for (size_t w = 0; w < 256; ++w) {
+            answer[16 + 2 * w] = static_cast<uint8_t>(drive.identify[w]);
+            answer[16 + 2 * w + 1] = static_cast<uint8_t>(drive.identify[w] >> 8);
+        }
+        return Answer(answer, answer.size(), out, outSize, bytesReturned);
+    }
+    case 0x002D1400: {  // IOCTL_STORAGE_QUERY_PROPERTY
+        if (!drive.hasDescriptor)
+            return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+        // StorageDeviceProperty (0), PropertyStandardQuery (0).
+        if (in == nullptr || inSize < 8 || std::memcmp(in, "\0\0\0\0\0\0\0\0", 8) != 0)
+            return Fail(ERROR_INVALID_PARAMETER, bytesReturned);
+        std::vector<uint8_t> answer = DescriptorAnswer(drive);
+        size_t returned = drive.returnedBytes < 0 ? answer.size() : static_cast<size_t>(drive.returnedBytes);
+        return Answer(answer, returned, out, outSize, bytesReturned);
+    }
+    case 0x000700A0: {  // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX
+        if (drive.geometry == PhysicalDrive::Geometry::Fails)
+            return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+        std::vector<uint8_t> answer = GeometryAnswer(drive);
+        return Answer(answer, answer.size(), out, outSize, bytesReturned);
+    }
+    default:
+        return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+    }
+}
+
+BOOL LetterControl(const DriveLetter& entry, DWORD code, LPVOID out, DWORD outSize, LPDWORD bytesReturned)
+{
+    if (code != 0x002D1080 || !entry.answers)  // IOCTL_STORAGE_GET_DEVICE_NUMBER
+        return Fail(ERROR_INVALID_FUNCTION, bytesReturned);
+    if (out == nullptr || outSize < 12)
+        return Fail(ERROR_INSUFFICIENT_BUFFER, bytesReturned);
+    std::vector<uint8_t> number(12, 0);
+    uint32_t values[3] = {entry.deviceType, entry.deviceNumber, entry.partitionNumber};
+    std::memcpy(number.data(), values, sizeof(values));
+    return Answer(number, number.size(), out, outSize, bytesReturned);
+}
+
+BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                               LPDWORD bytesReturned, LPOVERLAPPED overlapped)
+{
+    SimHandle* sim = Find(handle);
+    if (sim == nullptr)
+        return g_state->deviceIoControl(handle, code, in, inSize, out, outSize, bytesReturned, overlapped);
+
+    ControlRecord record;
+    record.path = sim->path;
+    record.code = code;
+    record.inSize = inSize;
+    record.outSize = outSize;
+    if (in != nullptr && inSize > 0)
+        record.input.assign(static_cast<const uint8_t*>(in), static_cast<const uint8_t*>(in) + inSize);
+    // The answer may overwrite the input (one block for both): decide on the recorded copy.
+    const uint8_t* input = record.input.empty() ? nullptr : record.input.data();
+
+    BOOL result = FALSE;
+    if (sim->isDrive) {
+        const PhysicalDrive* drive = g_state->machine.Drive(sim->slot);
+        result = drive ? DriveControl(*drive, code, input, inSize, out, outSize, bytesReturned)
+                       : Fail(ERROR_DEVICE_NOT_CONNECTED, bytesReturned);
+    } else {
+        const DriveLetter* entry = g_state->machine.Letter(sim->letter);
+        result = entry ? LetterControl(*entry, code, out, outSize, bytesReturned)
+                       : Fail(ERROR_DEVICE_NOT_CONNECTED, bytesReturned);
+    }
+    record.succeeded = result != FALSE;
+    g_state->log.controls.push_back(std::move(record));
+    return result;
+}
+
+BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
+{
+    SimHandle* sim = Find(handle);
+    if (sim == nullptr)
+        return g_state->readFile(handle, buffer, size, read, overlapped);
+    ReadRecord record;
+    record.path = sim->path;
+    record.position = sim->position;
+    record.size = size;
+    const PhysicalDrive* drive = sim->isDrive ? g_state->machine.Drive(sim->slot) : nullptr;
+    BOOL result = FALSE;
+    if (drive == nullptr || !drive->sectorReadable || sim->position < 0) {
+        if (read)
+            *read = 0;
+        SetLastError(ERROR_CRC);
+    } else {
+        // Sector 0 as described; every later byte of the disk reads as zero.
+        auto* out = static_cast<uint8_t*>(buffer);
+        for (DWORD i = 0; i < size; ++i) {
+            int64_t at = sim->position + i;
+            out[i] = at < 512 ? drive->sector0[static_cast<size_t>(at)] : 0;
+        }
+        sim->position += size;
+        if (read)
+            *read = size;
+        result = TRUE;
+    }
+    record.succeeded = result != FALSE;
+    g_state->log.reads.push_back(record);
+    return result;
+}
+
+DWORD WINAPI SimSetFilePointer(HANDLE handle, LONG distance, PLONG high, DWORD method)
+{
+    SimHandle* sim = Find(handle);
+    if (sim == nullptr)
+        return g_state->setFilePointer(handle, distance, high, method);
+    ++g_state->log.seeks;
+    int64_t move = high ? (static_cast<int64_t>(*high) << 32) | static_cast<uint32_t>(distance) : distance;
+    int64_t base = method == FILE_BEGIN ? 0 : method == FILE_CURRENT ? sim->position : 0;
+    sim->position = base + move;
+    if (high)
+        *high = static_cast<LONG>(sim->position >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(sim->position);
+}
+
+BOOL WINAPI SimCloseHandle(HANDLE handle)
+{
+    auto it = g_state->handles.find(handle);
+    if (it == g_state->handles.end())
+        return g_state->closeHandle(handle);
+    g_state->handles.erase(it);
+    --g_state->log.handlesOpen;
+    return g_state->closeHandle(handle);
+}
+
+DWORD WINAPI SimGetLogicalDrives()
+{
+    ++g_state->log.logicalDriveQueries;
+    return g_state->machine.LogicalDriveMask();
+}
+
+UINT WINAPI SimWinExec(LPCSTR commandLine, UINT show)
+{
+    g_state->log.winExecs.push_back(commandLine ? commandLine : "");
+    return g_state->winExec(commandLine, show);
+}
+
+struct Replacement {
+    const char* name;
+    void* function;
+    void** original;
+};
+
+// Patches every import of `module` whose name is one of `replacements`.
+bool PatchImports(HMODULE module, const Replacement* replacements, size_t count, std::vector<Patch>& patches,
+                  std::string* error)
+{
+    auto* base = reinterpret_cast<uint8_t*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE) {
+        if (error)
+            *error = "not a PE image";
+        return false;
+    }
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) {
+        if (error)
+            *error = "the module imports nothing";
+        return false;
+    }
+    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
+         ++import) {
+        if (import->OriginalFirstThunk == 0)
+            continue;  // no name table: nothing to match by name
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const char* name = reinterpret_cast<const char*>(byName->Name);
+            for (size_t r = 0; r < count; ++r) {
+                if (std::strcmp(name, replacements[r].name) != 0)
+                    continue;
+                void** slot = reinterpret_cast<void**>(&addresses->u1.Function);
+                DWORD protection = 0;
+                if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protection)) {
+                    if (error)
+                        *error = std::string("cannot unprotect the import of ") + name;
+                    return false;
+                }
+                patches.push_back({slot, *slot});
+                *replacements[r].original = *slot;
+                *slot = replacements[r].function;
+                VirtualProtect(slot, sizeof(void*), protection, &protection);
+            }
+        }
+    }
+    return true;
+}
+
+void RestoreImports(std::vector<Patch>& patches)
+{
+    for (auto it = patches.rbegin(); it != patches.rend(); ++it) {
+        DWORD protection = 0;
+        if (VirtualProtect(it->slot, sizeof(void*), PAGE_READWRITE, &protection)) {
+            *it->slot = it->original;
+            VirtualProtect(it->slot, sizeof(void*), protection, &protection);
+        }
+    }
+    patches.clear();
+}
+
+void WriteRaidState(State& state)
+{
+    if (!state.stateFile.empty()) {
+        DeleteFileA(state.stateFile.c_str());
+        state.stateFile.clear();
+    }
+    if (!state.machine.hasRaidState) {
+        SetEnvironmentVariableA("ORB_RAIDCFG32_STATE", nullptr);
+        return;
+    }
+    char folder[MAX_PATH];
+    char file[MAX_PATH];
+    if (GetTempPathA(sizeof(folder), folder) == 0 || GetTempFileNameA(folder, "orb", 0, file) == 0)
+        return;
+    HANDLE handle = CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(handle, state.machine.raidStateJson.data(), static_cast<DWORD>(state.machine.raidStateJson.size()),
+              &written, nullptr);
+    CloseHandle(handle);
+    state.stateFile = file;
+    SetEnvironmentVariableA("ORB_RAIDCFG32_STATE", file);
+}
+
+}  // namespace
+
+Simulation::~Simulation()
+{
+    Detach();
+}
+
+bool Simulation::Attach(HMODULE module, const Machine& machine, std::string* error)
+{
+    if (g_state != nullptr || module == nullptr) {
+        if (error)
+            *error = module ? "another simulation is attached" : "no module";
+        return false;
+    }
+    auto state = std::make_unique<State>();
+    state->machine = machine;
+    const Replacement replacements[] = {
+        {"CreateFileA", reinterpret_cast<void*>(SimCreateFileA), reinterpret_cast<void**>(&state->createFile)},
+        {"DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl), reinterpret_cast<void**>(&state->deviceIoControl)},
+        {"ReadFile", reinterpret_cast<void*>(SimReadFile), reinterpret_cast<void**>(&state->readFile)},
+        {"SetFilePointer", reinterpret_cast<void*>(SimSetFilePointer), reinterpret_cast<void**>(&state->setFilePointer)},
+        {"CloseHandle", reinterpret_cast<void*>(SimCloseHandle), reinterpret_cast<void**>(&state->closeHandle)},
+        {"GetLogicalDrives", reinterpret_cast<void*>(SimGetLogicalDrives),
+         reinterpret_cast<void**>(&state->getLogicalDrives)},
+        {"WinExec", reinterpret_cast<void*>(SimWinExec), reinterpret_cast<void**>(&state->winExec)},
+    };
+    g_state = state.get();  // the replacements read it from their first call on
+    if (!PatchImports(module, replacements, sizeof(replacements) / sizeof(replacements[0]), state->patches, error)) {
+        RestoreImports(state->patches);
+        g_state = nullptr;
+        return false;
+    }
+    WriteRaidState(*state);
+    state.release();
+    attached_ = true;
+    return true;
+}
+
+void Simulation::SetMachine(const Machine& machine)
+{
+    if (!attached_)
+        return;
+    g_state->machine = machine;
+    WriteRaidState(*g_state);
+}
+
+void Simulation::Detach()
+{
+    if (!attached_)
+        return;
+    RestoreImports(g_state->patches);
+    for (auto& [handle, sim] : g_state->handles)
+        CloseHandle(handle);
+    if (!g_state->stateFile.empty())
+        DeleteFileA(g_state->stateFile.c_str());
+    SetEnvironmentVariableA("ORB_RAIDCFG32_STATE", nullptr);
+    delete g_state;
+    g_state = nullptr;
+    attached_ = false;
+}
+
+CallLog& Simulation::Log()
+{
+    return g_state->log;
+}
+
+void Simulation::ClearLog()
+{
+    if (!attached_)
+        return;
+    int handlesOpen = g_state->log.handlesOpen;
+    g_state->log = CallLog{};
+    g_state->log.handlesOpen = handlesOpen;
+}
+
+}  // namespace simulated_machine

@@ -1,0 +1,77 @@
+#pragma once
+// Runs a loaded module (orb2.dll) against a simulated machine: its imported device calls
+// (CreateFileA, DeviceIoControl, ReadFile, SetFilePointer, CloseHandle, GetLogicalDrives,
+// WinExec) are redirected by patching that module's import address table. Paths other than
+// "\\.\PhysicalDriveN" and "\\.\X:", and handles the simulation did not open, pass through to
+// Windows. Every simulated call is recorded so that tests can assert the exact calls made.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/simulated_machine/machine.h"
+
+namespace simulated_machine {
+
+struct OpenRecord {
+    std::string path;
+    DWORD access = 0;
+    DWORD share = 0;
+    DWORD disposition = 0;
+    DWORD flags = 0;
+    bool securityAttributes = false;
+    bool templateFile = false;
+    bool opened = false;
+};
+
+struct ControlRecord {
+    std::string path;             // the path the handle was opened with
+    DWORD code = 0;
+    DWORD inSize = 0;
+    DWORD outSize = 0;
+    std::vector<uint8_t> input;   // the input bytes as sent
+    bool succeeded = false;
+};
+
+struct ReadRecord {
+    std::string path;
+    int64_t position = 0;         // file pointer when the read started
+    DWORD size = 0;
+    bool succeeded = false;
+};
+
+struct CallLog {
+    std::vector<OpenRecord> opens;       // simulated paths only
+    std::vector<ControlRecord> controls; // on simulated handles
+    std::vector<ReadRecord> reads;
+    std::vector<std::string> winExecs;   // command lines, passed through to Windows
+    int seeks = 0;
+    int logicalDriveQueries = 0;
+    int handlesOpen = 0;                 // simulated handles not yet closed
+};
+
+class Simulation {
+public:
+    Simulation() = default;
+    ~Simulation();
+    Simulation(const Simulation&) = delete;
+    Simulation& operator=(const Simulation&) = delete;
+
+    // Patches `module`'s imports and makes `machine` the machine it sees. When the machine has a
+    // "raid_state", it is written to a temporary file whose path goes into the environment
+    // variable ORB_RAIDCFG32_STATE. One simulation at a time per process.
+    bool Attach(HMODULE module, const Machine& machine, std::string* error = nullptr);
+    // Swaps the machine between scans (the imports stay patched).
+    void SetMachine(const Machine& machine);
+    // Restores the imports, closes what the module left open and removes the state file.
+    void Detach();
+
+    CallLog& Log();
+    void ClearLog();
+
+private:
+    bool attached_ = false;
+};
+
+}  // namespace simulated_machine
