@@ -42,7 +42,8 @@ bool ReadFileText(const char* path, std::string& text)
     return true;
 }
 
-// The serial number of \\.\PhysicalDrive<n> from its storage device descriptor, or false.
+// The serial number of \\.\PhysicalDrive<n> from its storage device descriptor (leading blanks
+// dropped), or false.
 bool PhysicalDriveSerial(int n, std::string& serial)
 {
     char name[32];
@@ -77,8 +78,8 @@ RaidState MachineState()
     RaidState state;
     for (int n = 0; n < kDriveSlots; ++n) {
         std::string serial;
-        if (!PhysicalDriveSerial(n, serial))
-            continue;
+        if (!PhysicalDriveSerial(n, serial) || serial.empty())
+            continue;  // a drive without a serial number is not one the RAID driver lists
         StandInDisk disk;
         disk.serial = serial;
         char bus[8];
