@@ -108,8 +108,10 @@ void RunRaidReportTool()
     char windowsFolder[256];
     char toolPath[kPathSize], batchPath[kPathSize], reportPath[kPathSize];
     if (!WindowsFolder(windowsFolder) || !InWindowsFolder(windowsFolder, "Raidcfg32.exe", toolPath)
-        || !InWindowsFolder(windowsFolder, "G.bat", batchPath) || !InWindowsFolder(windowsFolder, "Graid.txt", reportPath))
+        || !InWindowsFolder(windowsFolder, "G.bat", batchPath) || !InWindowsFolder(windowsFolder, "Graid.txt", reportPath)) {
+        SetCurrentDirectoryA(moduleFolder);
         return;
+    }
 
     int toolRetries = 0;
     WriteResourceAndWait(kRaidToolResource, toolPath, toolRetries);
