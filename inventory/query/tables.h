@@ -72,6 +72,7 @@ struct Inventory {
 
     // Serial numbers of the report, in report order; the count is local to one scan.
     char reportSerialList[kReportSerialCapacity][kReportSerialSize];
+    int32_t reportSerialCount;     // entries the last scan filled, 0 to 6
 };
 
 // The one inventory of the process: zero-filled at load, kept until unload.

@@ -7,7 +7,11 @@
 #include "inventory/probes/probes.h"
 #include "inventory/probes/text_fields.h"
 #include "inventory/query/tables.h"
+#include "inventory/raid_report/raid_report_parser.h"
+#include "inventory/raid_report/raid_report_win32.h"
+#include "inventory/raid_report/report_buffer.h"
 #include "inventory/scan/reconcile.h"
+#include "inventory/scan/report_rules.h"
 
 void BuildDriveLetterTable()
 {
@@ -26,19 +30,20 @@ void BuildDriveLetterTable()
 
 void RunInventoryScan()
 {
-    // RAID report, step 1: run Intel's tool so that its report is loaded as reportText.
-    // (RunRaidReportTool is wired in here.)
+    RunRaidReportTool();  // Graid.txt written by Intel's tool and loaded into the report buffer
 
     inventory.diskCount = 0;
     inventory.identityCount = 0;
     CollectDriveIdentities();
 
-    // RAID report, step 3: take the loaded report text as reportText.
+    TakeReportText();  // the new report, or the one an earlier scan loaded when none came
 
     ReconcileDisksWithIdentities(inventory);
     BuildDriveLetterTable();
 
-    // RAID report, steps 6 to 10, in this order: collect reportSerialList from reportText; when
-    // the report says "Total Arrays = 0", mark unlisted fixed disks "no"; number the listed disks
-    // (report_order); ParseRaidReport; RemoveRaidReportFiles.
+    CollectReportSerialList(reportText, inventory);
+    MarkUnlistedFixedDisks(reportText, inventory);
+    NumberListedDisks(inventory);
+    ParseRaidReport(reportText, inventory);
+    RemoveRaidReportFiles();
 }
