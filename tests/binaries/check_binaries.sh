@@ -14,6 +14,10 @@ esac
 
 # Windows system DLLs a deliverable may import.
 allowed_imports="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll msvcrt.dll"
+# ... and those one deliverable adds (OrbTray initialises the common controls).
+declare -A extra_imports=(
+  [OrbTray.exe]="comctl32.dll"
+)
 
 declare -A expected_exports=(
   [orb2.dll]="KVFunc"
@@ -33,7 +37,7 @@ for name in orb2.dll OrbLib.dll OrbTray.exe; do
 
   imports=$(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
   for dll in $imports; do
-    [[ " $allowed_imports " == *" $dll "* ]] || fail "$name: imports $dll"
+    [[ " $allowed_imports ${extra_imports[$name]:-} " == *" $dll "* ]] || fail "$name: imports $dll"
   done
 
   exports=$(printf '%s\n' "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -45,6 +49,11 @@ for name in orb2.dll OrbLib.dll OrbTray.exe; do
   fi
   echo "$name: $format, imports $(echo $imports | tr ' ' ','), $(echo "$exports" | sed '/^$/d' | wc -l) exports"
 done
+
+# OrbTray's start counter: one section "Shared", shared by every copy of the image.
+checks=$((checks + 1))
+"$objdump" -h "$bin/OrbTray.exe" | grep -A1 -E '^\s*[0-9]+ Shared ' | grep -q 'DATA, SHARED' ||
+  fail "OrbTray.exe: no shared data section \"Shared\""
 
 if [ "$processor" = i686 ]; then
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee

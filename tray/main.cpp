@@ -1,7 +1,0 @@
-// OrbTray: the tray launcher.
-#include <windows.h>
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    return 0;
-}
