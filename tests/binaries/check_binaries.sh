@@ -17,7 +17,7 @@ allowed_imports="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll msvc
 
 declare -A expected_exports=(
   [orb2.dll]="KVFunc"
-  [OrbLib.dll]="??0COrbLib@@QAE@XZ ??4COrbLib@@QAEAAV0@ABV0@@Z fnOrbLib nOrbLib"
+  [OrbLib.dll]="ChangeDirName ??0COrbLib@@QAE@XZ ??4COrbLib@@QAEAAV0@ABV0@@Z fnOrbLib nOrbLib"
   [OrbTray.exe]=""
 )
 
