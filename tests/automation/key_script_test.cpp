@@ -39,7 +39,7 @@ std::uint32_t FakeMapVirtualKey(std::uint32_t vk)
                                Equals,  Digit6,  Digit5,   Digit2,      Grave,       F1,
                                F10,     F16,     Left,     Up,          Right,       Down,
                                PageUp,  PageDown, End,     Home,        Insert,      Delete,
-                               Escape,  Backspace};
+                               Esc,     Backspace};
     for (const Key& key : keys)
         if (key.vk == vk)
             return 0x100 | key.scan;  // the sender keeps the low byte only
@@ -82,6 +82,15 @@ TEST_F(KeyScript, SendsTheEventsOfEachScript)
         EXPECT_EQ(c.lastResult, result);
         EXPECT_TRUE(SameEvents(c.expected, InputRecorder::Finish()));
     }
+}
+
+TEST_F(KeyScript, ParenthesisNamesTypeThroughTheLayout)
+{
+    using namespace us;
+    KeyScriptSender sender;
+    EXPECT_TRUE(sender.SendKeyScript("{LEFTPAREN}{rightparen}"));
+    EXPECT_TRUE(SameEvents(Join({Holding(Shift, Press(Digit9)), Holding(Shift, Press(Digit0))}),
+                           InputRecorder::Finish()));
 }
 
 TEST_F(KeyScript, NumLockByWindowsFamily)
