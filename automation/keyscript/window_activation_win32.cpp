@@ -84,10 +84,11 @@ BOOL CALLBACK MatchWindowText(HWND window, LPARAM parameter)
 
 bool KeyScriptSender::ActivateTargetWindow(const char* title, const char* className)
 {
+    // Nothing to search for: FindWindowA would answer the first top-level window of all.
+    if (!title && !className)
+        return false;
     HWND window = FindWindowA(className, title);
     if (!window) {
-        if (!title && !className)
-            return false;
         const std::size_t titleLength = title ? std::strlen(title) : 0;
         const std::size_t classLength = className ? std::strlen(className) : 0;
         char* block = static_cast<char*>(std::calloc(titleLength + classLength + 5, 1));
