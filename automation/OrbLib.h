@@ -1,10 +1,12 @@
 #pragma once
 /* OrbLib.dll: single steps of the Intel RAID consoles' wizards, driven by synthetic input.
    Every export is __cdecl under its undecorated name; bool results are one byte (1 true, 0 false). */
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
-#else
-#include <stdbool.h>
 #endif
 
 /* Intel Rapid Storage Technology console (IAStorUI.exe).
@@ -43,6 +45,10 @@ bool __cdecl ShellRunIntelMSM_R3(void);           /* true when the modify wizard
 bool __cdecl SetSourceHDD_R(int count);           /* false when count <= 0 or the wizard is gone (nothing clicked) */
 bool __cdecl SetMemberHDD_R(int count);           /* false when count <= 0 */
 bool __cdecl SetMemberDown_R(void);               /* true */
+
+/* Intel Matrix Storage Manager: renames its 24 language entries "<code>" to "<code>_C" so that
+   the console comes up in English. False only when the Program Files folder can't be resolved. */
+bool __cdecl ChangeDirName(void);
 
 /* Placeholders without a role in the automation. */
 int __cdecl fnOrbLib(void);   /* returns 42 */

@@ -45,6 +45,11 @@ start)
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "wine-session: creating the Wine prefix $WINEPREFIX"
     "$WINELOADER" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
+  else
+    # Start the prefix's services (services.exe, rpcss...) here, with their output in the log:
+    # started by the first test instead, they would inherit its output pipe and keep CTest
+    # waiting for it to close until the session ends.
+    "$WINELOADER" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
   echo "wine-session: DISPLAY=$DISPLAY, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
   ;;
