@@ -1,9 +1,54 @@
 #pragma once
 /* OrbLib.dll: single steps of the Intel RAID consoles' wizards, driven by synthetic input.
    Every export is __cdecl under its undecorated name; bool results are one byte (1 true, 0 false). */
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* Intel Rapid Storage Technology console (IAStorUI.exe).
+   Create-volume run: ShellRunIntel95, then the focus-moving steps as the console page needs,
+   ShellRunIntel95_HDD_Count_End, and last ShellRunIntel95_ConfirmVol or ShellRunIntel95_Down.
+   Add-disk run: ShellRunIntel95_RAID, ShellRunIntel95_RAID_HDD_Count as often as needed,
+   ShellRunIntel95_RAID_HDD_Count_End. The first step of a run hides the console's localized
+   resources; ShellRunIntel95_Down and ShellRunIntel95_RAID_HDD_Count_End restore them (and a
+   failing first step does), ShellRunIntel95_ConfirmVol leaves them hidden. */
+bool __cdecl ShellRunIntel_IM95(void);            /* opens the console for the user; false: no Program Files folder */
+bool __cdecl ShellRunIntel95(void);               /* true: console found and scripts sent */
+bool __cdecl ShellRunIntel95_HDD_S(int count);    /* count x Tab, then Space; true */
+bool __cdecl ShellRunIntel95_HDD_UP(int count);   /* count x Shift+Tab; false when count <= 0 (nothing sent) */
+bool __cdecl ShellRunIntel95_HDD_DOWN(void);      /* Tab */
+bool __cdecl ShellRunIntel95_HDD_DOWN_SPACE(void);/* Tab, Space */
+bool __cdecl ShellRunIntel95_RAID_HDD_Count(void);/* the same function as ShellRunIntel95_HDD_DOWN_SPACE */
+bool __cdecl ShellRunIntel95_HDD_Count_End(void); /* Enter */
+bool __cdecl ShellRunIntel95_ConfirmVol(void);    /* false only when "Confirm Volume Creation" never appeared */
+bool __cdecl ShellRunIntel95_Down(void);          /* false only when the console window was not found */
+bool __cdecl ShellRunIntel95_RAID(void);          /* true when "ADD Disk" appeared */
+int  __cdecl ShellRunIntel95_RAID_HDD_Count_End(void); /* 1 when its keys were sent, else 0 */
+
+/* Intel Matrix Storage Manager console (Shell.exe).
+   Create run: ShellRunIntelMSM, SetSourceHDD, SetMemberHDD, SetMemberDown.
+   Modify run: ShellRunIntelMSM_R, ShellRunIntelMSM_R2, ShellRunIntelMSM_R3, SetSourceHDD_R,
+   SetMemberHDD_R, SetMemberDown_R. The first step hides the language resources (ChangeDirName),
+   the last step restores them. */
+unsigned char __cdecl ShellRunIntel(void);        /* low byte of WinExec's result; 0: no Program Files folder */
+bool __cdecl ShellRunIntelMSM(void);              /* true when the create wizard came up */
+bool __cdecl SetSourceHDD(int count);             /* false when count <= 0 */
+bool __cdecl SetMemberHDD(int count);             /* false when count <= 0 or the wizard is not found */
+bool __cdecl SetMemberDown(void);                 /* true */
+bool __cdecl ShellRunIntelMSM_R(void);            /* true when the console window was found at once */
+bool __cdecl ShellRunIntelMSM_R2(void);           /* true; false when the console is gone (nothing clicked) */
+bool __cdecl ShellRunIntelMSM_R3(void);           /* true when the modify wizard came up within ten tries */
+bool __cdecl SetSourceHDD_R(int count);           /* false when count <= 0 or the wizard is gone (nothing clicked) */
+bool __cdecl SetMemberHDD_R(int count);           /* false when count <= 0 */
+bool __cdecl SetMemberDown_R(void);               /* true */
+
+/* Intel Matrix Storage Manager: renames its 24 language entries "<code>" to "<code>_C" so that
+   the console comes up in English. False only when the Program Files folder can't be resolved. */
+bool __cdecl ChangeDirName(void);
 
 /* Placeholders without a role in the automation. */
 int __cdecl fnOrbLib(void);   /* returns 42 */
