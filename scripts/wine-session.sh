@@ -45,6 +45,10 @@ start)
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "wine-session: creating the Wine prefix $WINEPREFIX"
     "$WINELOADER" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
+  else
+    # Start the prefix's services now, with their output in a file: otherwise the first test
+    # program starts them, they inherit its output pipe and CTest waits for them until timeout.
+    "$WINELOADER" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
   echo "wine-session: DISPLAY=$DISPLAY, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
   ;;

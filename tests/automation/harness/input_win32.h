@@ -1,0 +1,22 @@
+// Synthetic input for the tests of the console stand-ins: the same calls OrbLib makes
+// (keybd_event, SetCursorPos, mouse_event), without OrbLib.
+#pragma once
+
+#include <windows.h>
+
+namespace orbtest {
+
+// Key down and up; the ten navigation keys (Page Up … Down, Insert, Delete) carry the
+// extended flag, as on a real keyboard.
+void PressKey(BYTE vk);
+void PressWithModifier(BYTE modifier, BYTE vk);  // modifier down, key, modifier up
+void PressAlt(BYTE vk);                          // Alt+key
+void PressShiftTab();
+// SetCursorPos to the screen point, then one mouse_event with button down and up together and
+// MOUSEEVENTF_ABSOLUTE; right selects the button.
+void ClickAt(int x, int y, bool right);
+// Brings the window to the foreground with the keyboard focus; true once it is the foreground
+// window (polled within the harness's wait limit).
+bool BringToFront(HWND window);
+
+}  // namespace orbtest
