@@ -4,7 +4,7 @@
 // window receives can be logged and acted on as the console's dialogs would.
 //
 // Main window "Intel(R) Rapid Storage Technology", pages reached by their accelerators:
-//   Alt+C  Create: volume type page   [0] help link, [1..5] volume types, [6] Next*, [7] Cancel
+//   Alt+C  Create: volume type page   [0..4] links, [5] volume type list, [6] Next*, [7] Cancel
 //          after Next, the disks page [0] name, [1] stripe size, [2] initialize,
 //                                     [3..6] disk on port 0..3 (port 0 checked), [7] Next*, [8] Cancel
 //          Next with two or more disks: "Confirm Volume Creation" when a checked port holds data
@@ -43,15 +43,18 @@ struct Page {
     int defaultButton;  // index, or -1
 };
 
+// The console's navigation links come first in the tab order (inert on this page), then the
+// volume type list, where Space selects the highlighted type.
 constexpr Control kCreateTypeControls[] = {
-    {Kind::Link, "More help on this page"},
-    {Kind::Radio, "Real-time data protection (RAID 1)"},
-    {Kind::Radio, "Efficient data hosting and protection (RAID 5)"},
-    {Kind::Radio, "Real-time data protection and optimized performance (RAID 10)"},
-    {Kind::Radio, "Optimized disk performance and data protection (RAID 0 + 1)"},
+    {Kind::Link, "Status"},
+    {Kind::Link, "Create"},
+    {Kind::Link, "Manage"},
+    {Kind::Link, "Preferences"},
+    {Kind::Link, "Help"},
     {Kind::Radio, "Optimized disk performance (RAID 0)"},
     {Kind::Button, "Next"},
     {Kind::Button, "Cancel"}};
+constexpr int kVolumeTypeList = 5;
 constexpr int kFirstPort = 3;  // disks page: ports 0..3 at [3..6]
 constexpr Control kCreateDisksControls[] = {
     {Kind::Edit, "Name"},
@@ -182,10 +185,7 @@ void PressMain(ConsoleWindow& window, int control)
     const Page* page = window.page;
     if (page == &kCreateTypePage) {
         if (control == 6) {  // Next: needs a volume type
-            bool typeChosen = false;
-            for (int i = 1; i <= 5; ++i)
-                typeChosen = typeChosen || window.checked[i];
-            if (!typeChosen) {
+            if (!window.checked[kVolumeTypeList]) {
                 Action(window, {"what=rejected", "control=Next", "reason=no volume type"});
                 return;
             }

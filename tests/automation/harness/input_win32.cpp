@@ -2,6 +2,8 @@
 
 #include "tests/automation/harness/console_harness_win32.h"
 
+#include <algorithm>
+
 namespace orbtest {
 namespace {
 
@@ -37,6 +39,18 @@ void ClickAt(int x, int y, bool right)
     DWORD flags = MOUSEEVENTF_ABSOLUTE |
                   (right ? MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+}
+
+bool SettleConsole(Console console, const std::string& window)
+{
+    const std::string sentinelUp = KeyUp(window, VK_F9);
+    auto count = [&](const std::vector<LogEvent>& events) {
+        return std::count_if(events.begin(), events.end(),
+                             [&](const LogEvent& e) { return e.Describe() == sentinelUp; });
+    };
+    auto before = count(ReadConsoleLog(console));
+    PressKey(VK_F9);
+    return WaitForLog(console, [&](const std::vector<LogEvent>& events) { return count(events) > before; });
 }
 
 bool BringToFront(HWND window)

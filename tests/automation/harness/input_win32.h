@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace orbtest {
 
 // Key down and up; the ten navigation keys (Page Up … Down, Insert, Delete) carry the
@@ -18,5 +20,10 @@ void ClickAt(int x, int y, bool right);
 // Brings the window to the foreground with the keyboard focus; true once it is the foreground
 // window (polled within the harness's wait limit).
 bool BringToFront(HWND window);
+
+enum class Console;
+// Presses a key that no console window reacts to (F9) and waits until the given window logged a
+// new key-up of it: every key sent before has then been handled.
+bool SettleConsole(Console console, const std::string& window);
 
 }  // namespace orbtest
