@@ -15,7 +15,7 @@
 //   "Create RAID Volume from Existing Hard Drive Wizard", and "Modify Volume", which opens
 //   "Modify RAID Volume Wizard".
 // The wizards log keys and clicks; Alt+N moves to the next page. The modify wizard's drive list
-// has 12-pixel rows centred at window-relative y = 116 + 12 × row (row 1 first), its ">" button
+// has 12-pixel rows centred at window-relative y = 116 + 12 × row (row 1 first; x 40..199), its ">" button
 // around (250, 195) and its Next button around (369, 370); on Windows NT 6.x its client area
 // starts 8 pixels higher, so all three are 8 pixels higher there.
 #include <windows.h>
@@ -199,7 +199,7 @@ void ModifyWizardClick(UINT message, LPARAM lParam)
         return;
     POINT point = standin::WindowRelativePoint(modifyWizard.handle, lParam);
     int y = point.y + modifyVerticalShift;  // in XP layout coordinates
-    if (Within({point.x, y}, 40, 122, 300, 122 + 12 * 8)) {
+    if (Within({point.x, y}, 40, 122, 200, 122 + 12 * 8)) {
         int row = (y - 122) / 12 + 1;  // row r spans 116 + 12r - 6 .. 116 + 12r + 5
         DWORD now = GetTickCount();
         if (row == lastClickedRow && now - lastClickTime <= GetDoubleClickTime())

@@ -198,10 +198,10 @@ std::string DiffEvents(const std::vector<std::string>& expected,
         if (i < n && j < m && expected[i] == received[j]) {
             text += "    " + expected[i++] + "\n";
             ++j;
-        } else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j])) {
-            text += "  + " + received[j++] + "\n";
+        } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1])) {
+            text += "  - " + expected[i++] + "\n";  // a tie lists the missing entry first
         } else {
-            text += "  - " + expected[i++] + "\n";
+            text += "  + " + received[j++] + "\n";
         }
     }
     return text;
