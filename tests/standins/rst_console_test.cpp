@@ -280,11 +280,16 @@ TEST_F(RstConsole, ClicksAreLoggedRelativeToTheWindow)
     HWND main = Start();
     ASSERT_NE(nullptr, main);
     SetWindowPos(main, HWND_TOP, 100, 90, 520, 385, SWP_SHOWWINDOW);
+    ASSERT_TRUE(BringToFront(main));
+    ASSERT_TRUE(Settle(kMain));
     RECT rect = {};
     GetWindowRect(main, &rect);
+    EXPECT_EQ(100, rect.left);
+    EXPECT_EQ(90, rect.top);
     ClickAt(rect.left + 60, rect.top + 200, false);
     ClickAt(rect.left + 285, rect.top + 150, true);
-    ASSERT_TRUE(WaitForLogEvent(Console::Rst, Click(kMain, "right", 285, 150)));
+    ASSERT_TRUE(WaitForLogEvent(Console::Rst, Click(kMain, "right", 285, 150)))
+        << DiffEvents({}, Describe(Events({"click", "open", "close"})));
     EXPECT_TRUE(SameEvents({Click(kMain, "left", 60, 200), Click(kMain, "right", 285, 150)}, Events({"click"})));
 }
 

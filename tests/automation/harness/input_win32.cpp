@@ -33,9 +33,28 @@ void PressWithModifier(BYTE modifier, BYTE vk)
 void PressAlt(BYTE vk) { PressWithModifier(VK_MENU, vk); }
 void PressShiftTab() { PressWithModifier(VK_SHIFT, VK_TAB); }
 
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 void ClickAt(int x, int y, bool right)
 {
+    // Pointer motion of an earlier SetCursorPos still queued for this thread would move the
+    // cursor back when it is handled, after the new SetCursorPos: handle it first.
+    PumpMessages();
     SetCursorPos(x, y);
+    DWORD start = GetTickCount();
+    POINT at = {};
+    while (GetCursorPos(&at) && (at.x != x || at.y != y) && GetTickCount() - start < kWaitLimitMs) {
+        Sleep(10);
+        PumpMessages();
+        SetCursorPos(x, y);
+    }
     DWORD flags = MOUSEEVENTF_ABSOLUTE |
                   (right ? MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);

@@ -14,7 +14,12 @@ void PressKey(BYTE vk);
 void PressWithModifier(BYTE modifier, BYTE vk);  // modifier down, key, modifier up
 void PressAlt(BYTE vk);                          // Alt+key
 void PressShiftTab();
-// SetCursorPos to the screen point, then one mouse_event with button down and up together and
+// Handles every message queued for the calling thread, as the main application's message loop
+// does between two steps. Under Wine this includes the pointer motion that SetCursorPos causes;
+// a thread that never handles it has its next SetCursorPos undone by the stale motion, so a
+// wizard-step test calls this between steps that click.
+void PumpMessages();
+// SetCursorPos to the screen point (after PumpMessages, and again until GetCursorPos agrees), then one mouse_event with button down and up together and
 // MOUSEEVENTF_ABSOLUTE; right selects the button.
 void ClickAt(int x, int y, bool right);
 // Brings the window to the foreground with the keyboard focus; true once it is the foreground
