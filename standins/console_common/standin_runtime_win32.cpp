@@ -92,7 +92,7 @@ void StartStandin(const char* name)
         ApplySwitch(options, arguments[i]);
 
     if (options.logPath.empty()) {
-        std::string base = name;
+        std::string base = module.substr(slash == std::string::npos ? 0 : slash + 1);
         std::string::size_type dot = base.rfind('.');
         options.logPath = programFolder + base.substr(0, dot) + ".log";
     }
@@ -100,6 +100,31 @@ void StartStandin(const char* name)
 }
 
 const StandinOptions& Options() { return options; }
+
+namespace {
+
+std::string ModuleFileName()
+{
+    char path[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string module(path, length < MAX_PATH ? length : MAX_PATH);
+    std::string::size_type slash = module.find_last_of('\\');
+    return slash == std::string::npos ? module : module.substr(slash + 1);
+}
+
+}  // namespace
+
+bool RunningAs(const char* name)
+{
+    return lstrcmpiA(ModuleFileName().c_str(), name) == 0;
+}
+
+int RunAsDecoy()
+{
+    StartStandin(ModuleFileName().c_str());
+    Log("exit", programName, {});
+    return 0;
+}
 std::string ProgramFolder() { return programFolder; }
 
 void Log(const char* kind, const std::string& subject, std::initializer_list<std::string> fields)

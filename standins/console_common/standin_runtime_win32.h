@@ -26,10 +26,16 @@
 
 namespace standin {
 
-// Reads the environment and the command line; the log goes beside the program unless a
-// switch says otherwise. Writes the "start" line.
+// Reads the environment and the command line; the log goes beside the program, named after the
+// program file (IAStorUI.log, Shell.log, Program.log for a decoy), unless a switch says
+// otherwise. Writes the "start" line.
 void StartStandin(const char* programName);
 const StandinOptions& Options();
+// False when the program runs under another file name than programName: a decoy (for example
+// a copy at "C:\Program.exe", which an unquoted "C:\Program Files\…" command line would start).
+bool RunningAs(const char* programName);
+// What a decoy does: logs "start" and "exit" under its own file name and returns 0.
+int RunAsDecoy();
 // The folder of the running program, with a trailing backslash.
 std::string ProgramFolder();
 

@@ -303,6 +303,8 @@ int VerticalShiftForThisWindows()
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
 {
+    if (!standin::RunningAs(standin::kMsmProgram))
+        return standin::RunAsDecoy();
     instance = hInstance;
     showMain = showCommand;
     modifyVerticalShift = VerticalShiftForThisWindows();

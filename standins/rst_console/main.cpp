@@ -406,6 +406,8 @@ void ReportCultures()
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
 {
+    if (!standin::RunningAs(standin::kRstProgram))
+        return standin::RunAsDecoy();
     instance = hInstance;
     showMain = showCommand;
     mainWindow.press = PressMain;

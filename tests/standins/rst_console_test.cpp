@@ -387,5 +387,26 @@ TEST_F(RstConsole, ProgramRunsUntilItsLastWindowCloses)
     ASSERT_TRUE(WaitForLogEvent(Console::Rst, "exit\tIAStorUI.exe"));
 }
 
+// What the quoting of the console's path in OrbLib's WinExec call guards against: unquoted,
+// "C:\Program Files\…\IAStorUI.exe" starts "C:\Program.exe" when there is one.
+TEST_F(RstConsole, UnquotedPathStartsTheDecoyAndQuotedPathTheConsole)
+{
+    ASSERT_EQ("", InstallPathDecoy());
+    std::string program = ConsoleProgramPath(Console::Rst);
+    ASSERT_NE(std::string::npos, program.find(' '));
+    ClearConsoleLog(Console::Rst);
+
+    EXPECT_GT(WinExec(program.c_str(), SW_SHOW), 31u);
+    EXPECT_TRUE(WaitForLog(Console::Rst, [](const std::vector<LogEvent>&) { return PathDecoyStarted(); }));
+    EXPECT_TRUE(ReadConsoleLog(Console::Rst).empty()) << "the console itself did not start";
+
+    RemovePathDecoy();
+    ASSERT_TRUE(InstallPathDecoy().empty());
+    EXPECT_GT(WinExec(("\"" + program + "\"").c_str(), SW_SHOW), 31u);
+    EXPECT_NE(nullptr, WaitForWindow(kMain));
+    EXPECT_FALSE(PathDecoyStarted());
+    RemovePathDecoy();
+}
+
 }  // namespace
 }  // namespace orbtest

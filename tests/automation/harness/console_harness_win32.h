@@ -102,6 +102,15 @@ std::vector<std::string> InstalledEntries(Console console);
 // ... and after OrbLib hid every entry (cultures with "_X", languages with "_C").
 std::vector<std::string> HiddenEntries(Console console);
 
+// A decoy at the path an unquoted "C:\Program Files\…" command line would start first
+// ("C:\Program.exe"): a copy of a stand-in that only logs "start" and "exit" to "C:\Program.log".
+// Install returns "" on success, else what failed.
+std::string InstallPathDecoy();
+void RemovePathDecoy();
+std::string PathDecoyLogPath();
+// Whether the decoy was started since it was installed.
+bool PathDecoyStarted();
+
 // Per-program Windows version of the Wine prefix (HKCU\Software\Wine\AppDefaults\<program>,
 // value "Version": "winxp", "win7"); an empty version removes the setting.
 bool SetWineVersionFor(const std::string& program, const std::string& version);
