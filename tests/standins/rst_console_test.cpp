@@ -255,6 +255,33 @@ TEST_F(RstConsole, AddDiskAddsTheCheckedDiskOnTabTabEnterAndCloses)
     EXPECT_EQ((std::vector<std::string>{kAddDisk + ": what=add-disk\tports=1"}), Actions("add-disk"));
 }
 
+// The add-disk run as OrbLib types it: "%m{TAB}{TAB}{TAB}{TAB}~", then "{TAB} " once per disk,
+// then "{TAB}{TAB}~": whatever the number of disks, the last Enter adds them.
+TEST_F(RstConsole, AddDiskRunAddsOneToThreeDisks)
+{
+    const struct {
+        int disks;
+        const char* ports;
+    } cases[] = {{1, "1"}, {2, "1,2"}, {3, "1,2,3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.disks);
+        ASSERT_NE(nullptr, Start());
+        PressAlt('M');
+        Tabs(4);
+        PressKey(VK_RETURN);
+        ASSERT_NE(nullptr, WaitForWindow(kAddDisk));
+        ASSERT_TRUE(Settle(kAddDisk));
+        for (int i = 0; i < c.disks; ++i) {
+            PressKey(VK_TAB);
+            PressKey(' ');
+        }
+        Tabs(2);
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(WaitForWindowGone(kAddDisk));
+        EXPECT_EQ((std::vector<std::string>{kAddDisk + ": what=add-disk\tports=" + c.ports}), Actions("add-disk"));
+    }
+}
+
 TEST_F(RstConsole, KeysAreLoggedWithTheExtendedBitAndSystemKeys)
 {
     ASSERT_NE(nullptr, Start());
