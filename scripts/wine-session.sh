@@ -46,15 +46,12 @@ start)
     echo "wine-session: creating the Wine prefix $WINEPREFIX"
     "$WINELOADER" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
   else
-    # Start the prefix's services now, with their output in a file: otherwise the first test
-    # program starts them, they inherit its output pipe and CTest waits for them until timeout.
+    # The first Wine program of a session starts Wine's services (services.exe, winedevice.exe,
+    # rpcss...), which inherit its open descriptors and live until the session stops. Start them
+    # here with their output in a file: started by a test, they would keep its output pipe open
+    # and CTest would wait for it until the test's time-out.
     "$WINELOADER" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
-  # The first Wine program of a session starts Wine's services (services.exe, winedevice.exe...),
-  # which inherit that program's open descriptors and live until the session stops. Start them
-  # here, detached from every caller's pipes, so that no test's output pipe stays open after the
-  # test has ended (CTest would wait for it until the test's time-out).
-  "$WINELOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   echo "wine-session: DISPLAY=$DISPLAY, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
   ;;
 stop)
