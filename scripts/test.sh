@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # test.sh: builds everything (installing what is missing) and runs every test: the native unit
-# tests, the checks of the shipped 32-bit binaries, and the Windows tests under Wine and Xvfb.
+# tests, the checks of the shipped 32-bit binaries, a short pass of every fuzzer, and the Windows
+# tests under Wine and Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,8 @@ echo "== native unit tests"
 ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
 echo "== shipped binaries"
 ctest --test-dir build/win32 --output-on-failure || status=1
+echo "== fuzzers, short pass"
+"$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
 echo "== Windows tests under Wine"
 ctest --test-dir build/win64 --output-on-failure || status=1
 
