@@ -80,3 +80,13 @@ function(orb_add_wine_command_test name)
   add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${T_UNPARSED_ARGUMENTS})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK desktop TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# orb_add_subdirectories(): adds every subfolder of the current folder that has a CMakeLists.txt.
+function(orb_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
