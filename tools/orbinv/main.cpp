@@ -2,15 +2,19 @@
 // (LoadLibraryA, GetProcAddress "KVFunc"), runs the inventory scan (query 0), reads every query
 // for every valid row and prints the inventory.
 //
-//   orbinv [--json] [--machine FILE]
+//   orbinv [--json] [--machine FILE] [--record FILE]
 //
 //   --json          one JSON document instead of the table
 //   --machine FILE  scan the machine described in FILE (tools/simulated_machine) instead of this
 //                   one: orb2.dll's device calls are redirected through its import table, the RAID
 //                   tool runs for real with the description's "raid_state"
+//   --record FILE   also write a description of the machine scanned, from the answers orb2.dll
+//                   received (IDENTIFY words, descriptors, geometry, sector 0, letters, the RAID
+//                   tool's report), that --machine replays anywhere
 //
 // Exit codes: 0 inventory printed; 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
-// be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached.
+// be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached; 6 the recording
+// cannot be written.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,7 +32,7 @@ using FreeType = void(__cdecl*)(void*);
 constexpr int kDiskCapacity = 50;
 constexpr int kRaidDiskCapacity = 6;
 
-enum ExitCode { kOk = 0, kUsage = 1, kMachineFile = 2, kNoLibrary = 3, kNoExport = 4, kNoSimulation = 5 };
+enum ExitCode { kOk = 0, kUsage = 1, kMachineFile = 2, kNoLibrary = 3, kNoExport = 4, kNoSimulation = 5, kNoRecording = 6 };
 
 struct Orb2 {
     KVFuncType kvFunc = nullptr;
@@ -109,7 +113,7 @@ orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
 
 int Usage()
 {
-    std::fputs("usage: orbinv [--json] [--machine FILE]\n", stderr);
+    std::fputs("usage: orbinv [--json] [--machine FILE] [--record FILE]\n", stderr);
     return kUsage;
 }
 
@@ -119,11 +123,14 @@ int main(int argc, char** argv)
 {
     bool json = false;
     const char* machineFile = nullptr;
+    const char* recordFile = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0)
             json = true;
         else if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc && machineFile == nullptr)
             machineFile = argv[++i];
+        else if (std::strcmp(argv[i], "--record") == 0 && i + 1 < argc && recordFile == nullptr)
+            recordFile = argv[++i];
         else
             return Usage();
     }
@@ -172,6 +179,15 @@ int main(int argc, char** argv)
             return kNoSimulation;
         }
         letterMask = machine.LogicalDriveMask();
+        if (recordFile != nullptr)
+            simulation.RecordAnswers();
+    } else if (recordFile != nullptr) {
+        std::string error;
+        if (!simulation.AttachLive(library, &error)) {
+            std::fprintf(stderr, "orbinv: cannot record orb2.dll's answers: %s\n", error.c_str());
+            FreeLibrary(library);
+            return kNoSimulation;
+        }
     }
 
     // The scan starts G.bat with WinExec; the console's cmd inherits our standard output and
@@ -187,6 +203,19 @@ int main(int argc, char** argv)
         SetStdHandle(STD_OUTPUT_HANDLE, output);
         CloseHandle(nul);
     }
+    int result = kOk;
+    if (recordFile != nullptr) {
+        const std::string description = simulated_machine::WriteMachine(simulation.Recorded());
+        std::FILE* file = std::fopen(recordFile, "wb");
+        if (file == nullptr || std::fwrite(description.data(), 1, description.size(), file) != description.size()) {
+            std::fprintf(stderr, "orbinv: cannot write %s\n", recordFile);
+            result = kNoRecording;
+        }
+        if (file != nullptr && std::fclose(file) != 0 && result == kOk) {
+            std::fprintf(stderr, "orbinv: cannot write %s\n", recordFile);
+            result = kNoRecording;
+        }
+    }
     const orbinv::Snapshot snapshot = ReadInventory(orb2, letterMask);
     const std::string text = json ? orbinv::JsonText(snapshot) : orbinv::TableText(snapshot);
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -194,5 +223,5 @@ int main(int argc, char** argv)
 
     simulation.Detach();
     FreeLibrary(library);
-    return kOk;
+    return result;
 }

@@ -260,6 +260,35 @@ TEST(Orbinv, TableAgreesWithKVFunc)
     }
 }
 
+// A recorded machine replayed gives the inventory the recorded scan gave: on simulated machines
+// (answers recorded as orb2 received them from the simulation) and on this Wine machine itself.
+TEST(Orbinv, RecordThenReplayGivesTheSameInventory)
+{
+    const std::string recording = TempFolder() + "orbinv_recorded_machine.json";
+    std::vector<std::string> machines(std::begin(kMachines), std::end(kMachines));
+    machines.push_back(ORB_TEST_MACHINES "/descriptor_oddities.json");
+    machines.push_back("");  // this machine, live
+    for (const std::string& machine : machines) {
+        SCOPED_TRACE(machine.empty() ? "this machine" : machine);
+        DeleteFileA(recording.c_str());
+        const std::string source = machine.empty() ? "" : "--machine \"" + machine + "\" ";
+        const ProgramRun recorded = RunOrbinv("--json " + source + "--record \"" + recording + "\"");
+        ASSERT_EQ(0u, recorded.exitCode) << recorded.err;
+        const ProgramRun replayed = RunOrbinv("--json --machine \"" + recording + "\"");
+        ASSERT_EQ(0u, replayed.exitCode) << replayed.err;
+        EXPECT_TRUE(json::accept(replayed.out));
+        EXPECT_EQ(recorded.out, replayed.out);
+
+        // The recording is itself a machine description that records to the same text again.
+        const std::string first = ReadAll(recording);
+        const std::string again = TempFolder() + "orbinv_recorded_again.json";
+        ASSERT_EQ(0u, RunOrbinv("--machine \"" + recording + "\" --record \"" + again + "\"").exitCode);
+        EXPECT_EQ(first, ReadAll(again));
+        DeleteFileA(again.c_str());
+    }
+    DeleteFileA(recording.c_str());
+}
+
 TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
 {
     EXPECT_EQ(1u, RunOrbinv("--frobnicate").exitCode);
@@ -268,6 +297,11 @@ TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
     EXPECT_EQ(2u, missing.exitCode);
     EXPECT_NE(std::string::npos, missing.err.find("machine.json")) << missing.err;
     EXPECT_EQ("", missing.out);
+    EXPECT_EQ(1u, RunOrbinv("--record").exitCode);
+    const ProgramRun unwritable =
+        RunOrbinv(std::string("--machine ") + ORB_DEFAULT_MACHINE + " --record Z:\\no\\such\\folder\\m.json");
+    EXPECT_EQ(6u, unwritable.exitCode);
+    EXPECT_NE(std::string::npos, unwritable.err.find("m.json")) << unwritable.err;
 
     // A copy of orbinv in a folder without orb2.dll, then with a library that lacks KVFunc.
     const std::string folder = TempFolder() + "orbinv_alone\\";
