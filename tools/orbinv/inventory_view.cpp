@@ -32,6 +32,19 @@ ordered_json Number(const std::string& text)
     return Utf8(text);
 }
 
+// A text as the table shows it: control bytes (which a hostile drive could use to drive the
+// terminal) become '.'.
+std::string Shown(const std::string& text)
+{
+    std::string shown = text;
+    for (char& c : shown) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F)
+            c = '.';
+    }
+    return shown;
+}
+
 std::string BlankText(const std::string& emptyFlag)
 {
     if (emptyFlag == "1")
@@ -103,36 +116,38 @@ std::string GigabyteText(const std::string& sizeBytes)
 std::string TableText(const Snapshot& s)
 {
     std::string out;
-    Append(out, "Physical disks: %s\n", s.diskCount.c_str());
+    Append(out, "Physical disks: %s\n", Shown(s.diskCount).c_str());
     if (!s.disks.empty()) {
         Append(out, "  %-5s %-40s %-20s %-8s %-9s %15s %8s %-6s %-5s %s\n", "Drive", "Model", "Serial number",
                "Firmware", "Media", "Size (bytes)", "Size GB", "Status", "Order", "Blank disk");
         for (const PhysicalDisk& d : s.disks) {
-            Append(out, "  %-5s %-40s %-20s %-8s %-9s %15s %8s %-6s %-5s %s (%s)\n", d.driveNumber.c_str(),
-                   d.model.c_str(), d.serialNumber.c_str(), d.firmware.c_str(), d.mediaType.c_str(),
-                   d.sizeBytes.c_str(), GigabyteText(d.sizeBytes).c_str(), d.status.c_str(), d.reportOrder.c_str(),
-                   BlankText(d.emptyFlag).c_str(), d.emptyFlag.c_str());
+            Append(out, "  %-5s %-40s %-20s %-8s %-9s %15s %8s %-6s %-5s %s (%s)\n", Shown(d.driveNumber).c_str(),
+                   Shown(d.model).c_str(), Shown(d.serialNumber).c_str(), Shown(d.firmware).c_str(),
+                   Shown(d.mediaType).c_str(), Shown(d.sizeBytes).c_str(), GigabyteText(d.sizeBytes).c_str(),
+                   Shown(d.status).c_str(), Shown(d.reportOrder).c_str(), BlankText(Shown(d.emptyFlag)).c_str(),
+                   Shown(d.emptyFlag).c_str());
         }
     }
     Append(out, "\nDrive letters: %d\n", static_cast<int>(s.letters.size()));
     for (const LetterRow& l : s.letters) {
         Append(out, "  %c:  %s\n", l.letter,
-               l.diskNumber == "-1" ? "not on a physical disk (-1)" : ("physical disk " + l.diskNumber).c_str());
+               l.diskNumber == "-1" ? "not on a physical disk (-1)" : ("physical disk " + Shown(l.diskNumber)).c_str());
     }
-    Append(out, "\nRAID disks: %s\n", s.raidDiskCount.c_str());
+    Append(out, "\nRAID disks: %s\n", Shown(s.raidDiskCount).c_str());
     if (!s.raidDisks.empty()) {
         Append(out, "  %-5s %-30s %-14s %-12s %-6s %s\n", "Entry", "Serial number", "Size", "Array member",
                "Bus id", "Blank disk");
         for (const RaidDisk& r : s.raidDisks) {
-            Append(out, "  %-5s %-30s %-14s %-12s %-6s %s (%s)\n", r.entryIndex.c_str(), r.serialNumber.c_str(),
-                   r.sizeText.c_str(), r.arrayMember.c_str(), r.busId.c_str(), BlankText(r.emptyFlag).c_str(),
-                   r.emptyFlag.c_str());
+            Append(out, "  %-5s %-30s %-14s %-12s %-6s %s (%s)\n", Shown(r.entryIndex).c_str(),
+                   Shown(r.serialNumber).c_str(), Shown(r.sizeText).c_str(), Shown(r.arrayMember).c_str(),
+                   Shown(r.busId).c_str(), BlankText(Shown(r.emptyFlag)).c_str(), Shown(r.emptyFlag).c_str());
         }
     }
     Append(out, "\nRAID summary\n");
-    Append(out, "  Volume state:    %s (%s)\n", s.volumeState.c_str(), VolumeStateText(s.volumeState).c_str());
-    Append(out, "  Array total:     %s\n", s.arrayTotalMbText.c_str());
-    Append(out, "  Migration:       %s\n", s.migrationText.c_str());
+    Append(out, "  Volume state:    %s (%s)\n", Shown(s.volumeState).c_str(),
+           Shown(VolumeStateText(s.volumeState)).c_str());
+    Append(out, "  Array total:     %s\n", Shown(s.arrayTotalMbText).c_str());
+    Append(out, "  Migration:       %s\n", Shown(s.migrationText).c_str());
     return out;
 }
 

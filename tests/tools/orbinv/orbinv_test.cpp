@@ -289,6 +289,26 @@ TEST(Orbinv, RecordThenReplayGivesTheSameInventory)
     DeleteFileA(recording.c_str());
 }
 
+TEST(OrbinvView, HostileTextsNeitherDriveTheTerminalNorBreakTheJson)
+{
+    orbinv::Snapshot s;
+    s.diskCount = "1";
+    s.disks.push_back({"0", "\x1b[2JMODEL", "SER\rIAL\xe9", "FW", "Fixed", std::string(600, '9'), "ok", "0", "1"});
+    s.raidDiskCount = "1";
+    s.raidDisks.push_back({"0", "R\x07S", "", "", "\x7f", "0"});
+    s.volumeState = "-1";
+    const std::string table = orbinv::TableText(s);
+    EXPECT_EQ(std::string::npos, table.find('\x1b'));
+    EXPECT_EQ(std::string::npos, table.find('\r'));
+    EXPECT_EQ(std::string::npos, table.find('\x07'));
+    EXPECT_EQ(std::string::npos, table.find('\x7f'));
+    EXPECT_NE(std::string::npos, table.find(".[2JMODEL"));
+    const json doc = json::parse(orbinv::JsonText(s));
+    EXPECT_EQ("\x1b[2JMODEL", doc["physical_disks"][0]["model"]);
+    EXPECT_EQ("SER\rIAL\u00e9", doc["physical_disks"][0]["serial_number"]);  // 8-bit bytes as Latin-1
+    EXPECT_EQ(std::string(600, '9'), doc["physical_disks"][0]["size_bytes"]);  // too big for a number: the text
+}
+
 TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
 {
     EXPECT_EQ(1u, RunOrbinv("--frobnicate").exitCode);
