@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# main-job.sh: builds (installing what is missing), then loads orb2.dll under Wine the way the
-# main application does and prints what it answers.
+# main-job.sh: builds (installing what is missing), then runs orbinv.exe under Wine on the bundled
+# default simulated machine: orb2.dll is loaded as the main application loads it, query 0 runs
+# the whole scan (the RAID tool chain for real, the drives from the machine description) and the
+# inventory is printed. ORB_MACHINE=FILE picks another machine description.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -8,6 +10,13 @@ cd "$root"
 ORB_TREES="win32 win64" "$root/scripts/build.sh"
 
 build=build/win64
+machine=${ORB_MACHINE:-tools/simulated_machine/machines/default.json}
+case $machine in /*) ;; *) machine=$root/$machine ;; esac
+
+# The session's wineserver, Xvfb and every Wine process of the prefix end with it.
 trap '"$root/scripts/wine-session.sh" stop "$build" >/dev/null' EXIT
 "$root/scripts/wine-session.sh" start "$build"
-"$root/scripts/wine-exec.sh" "$build" "$build/bin/orbinv.exe"
+
+echo "== orbinv --machine $machine"
+# Wine sees the Unix file system as drive Z:.
+"$root/scripts/wine-exec.sh" "$build" "$build/bin/orbinv.exe" --machine "Z:$machine"

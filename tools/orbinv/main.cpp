@@ -1,33 +1,56 @@
 // orbinv: loads orb2.dll from its own folder exactly as the main application does
-// (LoadLibraryA, GetProcAddress "KVFunc"), runs the inventory scan and prints what it answers.
-// "orbinv --machine FILE" runs the unchanged orb2.dll against a simulated machine described in
-// FILE (tools/simulated_machine/machines/default.json is a realistic one).
+// (LoadLibraryA, GetProcAddress "KVFunc"), runs the inventory scan (query 0), reads every query
+// for every valid row and prints the inventory.
+//
+//   orbinv [--json] [--machine FILE] [--record FILE]
+//
+//   --json          one JSON document instead of the table
+//   --machine FILE  scan the machine described in FILE (tools/simulated_machine) instead of this
+//                   one: orb2.dll's device calls are redirected through its import table, the RAID
+//                   tool runs for real with the description's "raid_state"
+//   --record FILE   also write a description of the machine scanned, from the answers orb2.dll
+//                   received (IDENTIFY words, descriptors, geometry, sector 0, letters, the RAID
+//                   tool's report), that --machine replays anywhere
+//
+// Exit codes: 0 inventory printed; 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
+// be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached; 6 the recording
+// cannot be written.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "inventory/orb2.h"
+#include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 
 using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
+using FreeType = void(__cdecl*)(void*);
 
-struct Query {
-    unsigned int type;
-    const char* label;
+constexpr int kDiskCapacity = 50;
+constexpr int kRaidDiskCapacity = 6;
+
+enum ExitCode { kOk = 0, kUsage = 1, kMachineFile = 2, kNoLibrary = 3, kNoExport = 4, kNoSimulation = 5, kNoRecording = 6 };
+
+struct Orb2 {
+    KVFuncType kvFunc = nullptr;
+    FreeType release = nullptr;
+
+    // One answer as text; the buffer is released with msvcrt's free, as orb2.h documents.
+    std::string Ask(unsigned int type, int index = 0, const char* text = nullptr) const
+    {
+        char* answer = kvFunc(type, index, text);
+        if (answer == nullptr)
+            return "";
+        std::string value(answer, strnlen(answer, 512));
+        release(answer);
+        return value;
+    }
 };
 
-const Query kSummaryQueries[] = {
-    {1, "physical disks"},
-    {11, "RAID disks"},
-    {17, "RAID volume state"},
-};
-
-bool ModuleFolderPath(const char* fileName, char* path, size_t size)
+bool BesideThisProgram(const char* fileName, char* path, size_t size)
 {
     DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(size));
     if (length == 0 || length >= size)
@@ -40,75 +63,165 @@ bool ModuleFolderPath(const char* fileName, char* path, size_t size)
     return true;
 }
 
-}  // namespace
-
-void PrintDisks(KVFuncType kvFunc)
+orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
 {
-    char* count = kvFunc(1, 0, nullptr);
-    int disks = count ? std::atoi(count) : 0;
-    std::free(count);
-    const Query kDiskQueries[] = {{2, "drive"}, {3, "model"}, {4, "serial"}, {5, "firmware"}, {6, "media"},
-                                  {7, "bytes"}, {8, "status"}, {22, "empty flag"}};
-    for (int i = 0; i < disks && i < 50; ++i) {
-        std::printf("disk %d:", i);
-        for (const Query& query : kDiskQueries) {
-            char* answer = kvFunc(query.type, i, nullptr);
-            std::printf(" %s=\"%s\"", query.label, answer ? answer : "");
-            std::free(answer);
-        }
-        std::printf("\n");
+    orbinv::Snapshot s;
+    s.diskCount = orb2.Ask(1);
+    const int disks = orbinv::RowsFor(s.diskCount, kDiskCapacity);
+    for (int i = 0; i < disks; ++i) {
+        orbinv::PhysicalDisk d;
+        d.driveNumber = orb2.Ask(2, i);
+        d.model = orb2.Ask(3, i);
+        d.serialNumber = orb2.Ask(4, i);
+        d.firmware = orb2.Ask(5, i);
+        d.mediaType = orb2.Ask(6, i);
+        d.sizeBytes = orb2.Ask(7, i);
+        d.status = orb2.Ask(8, i);
+        d.reportOrder = orb2.Ask(10, i);
+        d.emptyFlag = orb2.Ask(22, i);
+        s.disks.push_back(d);
     }
+    // Query 9 answers for any letter (a letter not in the table gets the first unused row's
+    // value), so only the letters in use are asked, as the main application does. A and B are
+    // never opened by the scan.
+    for (int n = 2; n < 26; ++n) {
+        if ((letterMask & (1u << n)) == 0)
+            continue;
+        orbinv::LetterRow row;
+        row.letter = static_cast<char>('A' + n);
+        const char text[2] = {row.letter, '\0'};
+        row.diskNumber = orb2.Ask(9, 0, text);
+        s.letters.push_back(row);
+    }
+    s.raidDiskCount = orb2.Ask(11);
+    const int raidDisks = orbinv::RowsFor(s.raidDiskCount, kRaidDiskCapacity);
+    for (int i = 0; i < raidDisks; ++i) {
+        orbinv::RaidDisk r;
+        r.entryIndex = orb2.Ask(12, i);
+        r.serialNumber = orb2.Ask(13, i);
+        r.sizeText = orb2.Ask(14, i);
+        r.arrayMember = orb2.Ask(15, i);
+        r.busId = orb2.Ask(23, i);
+        r.emptyFlag = orb2.Ask(21, i);
+        s.raidDisks.push_back(r);
+    }
+    s.volumeState = orb2.Ask(17);
+    s.arrayTotalMbText = orb2.Ask(19);
+    s.migrationText = orb2.Ask(20);
+    return s;
 }
+
+int Usage()
+{
+    std::fputs("usage: orbinv [--json] [--machine FILE] [--record FILE]\n", stderr);
+    return kUsage;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    bool json = false;
     const char* machineFile = nullptr;
-    if (argc == 3 && std::strcmp(argv[1], "--machine") == 0) {
-        machineFile = argv[2];
-    } else if (argc != 1) {
-        std::fprintf(stderr, "usage: orbinv [--machine FILE]\n");
-        return 2;
-    }
-    char path[MAX_PATH];
-    if (!ModuleFolderPath("orb2.dll", path, sizeof(path))) {
-        std::fprintf(stderr, "orbinv: the program's folder path is too long\n");
-        return 2;
-    }
-    HMODULE orb2 = LoadLibraryA(path);
-    if (orb2 == nullptr) {
-        std::fprintf(stderr, "orbinv: cannot load %s (error %lu)\n", path, GetLastError());
-        return 2;
-    }
-    auto kvFunc = reinterpret_cast<KVFuncType>(GetProcAddress(orb2, "KVFunc"));
-    if (kvFunc == nullptr) {
-        std::fprintf(stderr, "orbinv: %s has no export KVFunc\n", path);
-        FreeLibrary(orb2);
-        return 3;
+    const char* recordFile = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0)
+            json = true;
+        else if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc && machineFile == nullptr)
+            machineFile = argv[++i];
+        else if (std::strcmp(argv[i], "--record") == 0 && i + 1 < argc && recordFile == nullptr)
+            recordFile = argv[++i];
+        else
+            return Usage();
     }
 
-    simulated_machine::Simulation simulation;
+    simulated_machine::Machine machine;
     if (machineFile != nullptr) {
-        simulated_machine::Machine machine;
         std::string error;
-        if (!simulated_machine::LoadMachineFile(machineFile, machine, error) ||
-            !simulation.Attach(orb2, machine, &error)) {
-            std::fprintf(stderr, "orbinv: %s\n", error.c_str());
-            FreeLibrary(orb2);
-            return 2;
+        if (!simulated_machine::LoadMachineFile(machineFile, machine, error)) {
+            // A Unix path given to the program under Wine: try it on Wine's Z: drive.
+            std::string unixPath = std::string("Z:") + machineFile;
+            std::string ignored;
+            if (machineFile[0] != '/' || !simulated_machine::LoadMachineFile(unixPath, machine, ignored)) {
+                std::fprintf(stderr, "orbinv: %s: %s\n", machineFile, error.c_str());
+                return kMachineFile;
+            }
         }
     }
 
-    std::free(kvFunc(0, 0, nullptr));
-    for (const Query& query : kSummaryQueries) {
-        char* answer = kvFunc(query.type, 0, nullptr);
-        std::printf("%-18s (query %2u): %s\n", query.label, query.type, answer ? answer : "(no answer)");
-        std::free(answer);
+    char path[MAX_PATH];
+    if (!BesideThisProgram("orb2.dll", path, sizeof(path))) {
+        std::fprintf(stderr, "orbinv: the program's folder path is too long\n");
+        return kNoLibrary;
     }
-    PrintDisks(kvFunc);
-    char* system = kvFunc(9, 0, "C");
-    std::printf("letter C (query  9): physical drive %s\n", system ? system : "");
-    std::free(system);
+    HMODULE library = LoadLibraryA(path);
+    if (library == nullptr) {
+        std::fprintf(stderr, "orbinv: cannot load %s (error %lu)\n", path, GetLastError());
+        return kNoLibrary;
+    }
+    Orb2 orb2;
+    orb2.kvFunc = reinterpret_cast<KVFuncType>(GetProcAddress(library, "KVFunc"));
+    HMODULE msvcrt = GetModuleHandleA("msvcrt.dll");
+    orb2.release = msvcrt ? reinterpret_cast<FreeType>(GetProcAddress(msvcrt, "free")) : nullptr;
+    if (orb2.kvFunc == nullptr || orb2.release == nullptr) {
+        std::fprintf(stderr, "orbinv: %s has no export KVFunc\n", path);
+        FreeLibrary(library);
+        return kNoExport;
+    }
+
+    simulated_machine::Simulation simulation;
+    uint32_t letterMask = GetLogicalDrives();
+    if (machineFile != nullptr) {
+        std::string error;
+        if (!simulation.Attach(library, machine, &error)) {
+            std::fprintf(stderr, "orbinv: cannot run orb2.dll on %s: %s\n", machineFile, error.c_str());
+            FreeLibrary(library);
+            return kNoSimulation;
+        }
+        letterMask = machine.LogicalDriveMask();
+        if (recordFile != nullptr)
+            simulation.RecordAnswers();
+    } else if (recordFile != nullptr) {
+        std::string error;
+        if (!simulation.AttachLive(library, &error)) {
+            std::fprintf(stderr, "orbinv: cannot record orb2.dll's answers: %s\n", error.c_str());
+            FreeLibrary(library);
+            return kNoSimulation;
+        }
+    }
+
+    // The scan starts G.bat with WinExec; the console's cmd inherits our standard output and
+    // echoes the batch line into it. Send its output to NUL so that ours stays one document.
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING, 0,
+                             nullptr);
+    if (nul != INVALID_HANDLE_VALUE)
+        SetStdHandle(STD_OUTPUT_HANDLE, nul);
+    orb2.Ask(0);  // the inventory scan
+    if (nul != INVALID_HANDLE_VALUE) {
+        SetStdHandle(STD_OUTPUT_HANDLE, output);
+        CloseHandle(nul);
+    }
+    int result = kOk;
+    if (recordFile != nullptr) {
+        const std::string description = simulated_machine::WriteMachine(simulation.Recorded());
+        std::FILE* file = std::fopen(recordFile, "wb");
+        if (file == nullptr || std::fwrite(description.data(), 1, description.size(), file) != description.size()) {
+            std::fprintf(stderr, "orbinv: cannot write %s\n", recordFile);
+            result = kNoRecording;
+        }
+        if (file != nullptr && std::fclose(file) != 0 && result == kOk) {
+            std::fprintf(stderr, "orbinv: cannot write %s\n", recordFile);
+            result = kNoRecording;
+        }
+    }
+    const orbinv::Snapshot snapshot = ReadInventory(orb2, letterMask);
+    const std::string text = json ? orbinv::JsonText(snapshot) : orbinv::TableText(snapshot);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+
     simulation.Detach();
-    FreeLibrary(orb2);
-    return 0;
+    FreeLibrary(library);
+    return result;
 }

@@ -17,6 +17,7 @@ using SetFilePointerFn = DWORD(WINAPI*)(HANDLE, LONG, PLONG, DWORD);
 using CloseHandleFn = BOOL(WINAPI*)(HANDLE);
 using GetLogicalDrivesFn = DWORD(WINAPI*)();
 using WinExecFn = UINT(WINAPI*)(LPCSTR, UINT);
+using DeleteFileAFn = BOOL(WINAPI*)(LPCSTR);
 
 struct SimHandle {
     std::string path;
@@ -24,6 +25,7 @@ struct SimHandle {
     int slot = -1;
     char letter = 0;
     int64_t position = 0;
+    bool real = false;  // a device of this machine, opened for a live recording
 };
 
 struct Patch {
@@ -44,6 +46,10 @@ struct State {
     CloseHandleFn closeHandle = CloseHandle;
     GetLogicalDrivesFn getLogicalDrives = GetLogicalDrives;
     WinExecFn winExec = WinExec;
+    DeleteFileAFn deleteFile = DeleteFileA;
+    bool live = false;       // device calls go to this machine's own devices
+    bool recording = false;  // answers are collected into `recorded`
+    Machine recorded;
 };
 
 State* g_state = nullptr;
@@ -52,6 +58,115 @@ SimHandle* Find(HANDLE handle)
 {
     auto it = g_state->handles.find(handle);
     return it == g_state->handles.end() ? nullptr : &it->second;
+}
+
+PhysicalDrive& RecordedDrive(int slot)
+{
+    for (PhysicalDrive& drive : g_state->recorded.drives) {
+        if (drive.slot == slot)
+            return drive;
+    }
+    PhysicalDrive drive;
+    drive.slot = slot;
+    drive.opensReadWrite = false;
+    drive.opensReadOnly = false;
+    drive.geometry = PhysicalDrive::Geometry::Fails;
+    drive.sectorReadable = false;
+    g_state->recorded.drives.push_back(drive);
+    return g_state->recorded.drives.back();
+}
+
+DriveLetter& RecordedLetter(char letter)
+{
+    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    for (DriveLetter& entry : g_state->recorded.letters) {
+        if (entry.letter == letter)
+            return entry;
+    }
+    DriveLetter entry;
+    entry.letter = letter;
+    entry.inMask = false;
+    entry.opens = false;
+    entry.answers = false;
+    g_state->recorded.letters.push_back(entry);
+    return g_state->recorded.letters.back();
+}
+
+uint64_t Le64(const uint8_t* bytes)
+{
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+void RecordOpen(int slot, char letter, DWORD access, bool opened)
+{
+    if (!g_state->recording || !opened)
+        return;
+    if (slot >= 0) {
+        PhysicalDrive& drive = RecordedDrive(slot);
+        if (access & GENERIC_WRITE)
+            drive.opensReadWrite = true;
+        else
+            drive.opensReadOnly = true;
+    } else {
+        RecordedLetter(letter).opens = true;
+    }
+}
+
+void RecordControl(const SimHandle& sim, DWORD code, const void* out, DWORD outSize, DWORD returned, BOOL result)
+{
+    if (!g_state->recording)
+        return;
+    const auto* answer = static_cast<const uint8_t*>(out);
+    size_t size = returned < outSize ? returned : outSize;
+    if (answer == nullptr)
+        size = 0;
+    if (!sim.isDrive) {
+        if (code != 0x002D1080)  // IOCTL_STORAGE_GET_DEVICE_NUMBER
+            return;
+        DriveLetter& entry = RecordedLetter(sim.letter);
+        entry.answers = result && size >= 12;
+        if (entry.answers) {
+            std::memcpy(&entry.deviceType, answer, 4);
+            std::memcpy(&entry.deviceNumber, answer + 4, 4);
+            std::memcpy(&entry.partitionNumber, answer + 8, 4);
+        }
+        return;
+    }
+    PhysicalDrive& drive = RecordedDrive(sim.slot);
+    switch (code) {
+    case 0x00074080:  // SMART_GET_VERSION
+        drive.smartVersion = drive.smartVersion || result;
+        break;
+    case 0x0007C088:  // SMART_RCV_DRIVE_DATA: SENDCMDOUTPARAMS, the 512 IDENTIFY bytes at 16
+        if (result && size >= 16 + 512) {
+            drive.identifyAnswers = true;
+            for (size_t w = 0; w < 256; ++w)
+                drive.identify[w] = static_cast<uint16_t>(answer[16 + 2 * w] | answer[16 + 2 * w + 1] << 8);
+        }
+        break;
+    case 0x002D1400:  // IOCTL_STORAGE_QUERY_PROPERTY
+        if (result) {
+            drive.hasDescriptor = true;
+            drive.returnedBytes = -1;
+            TakeDescriptorAnswer(answer, size, drive);
+        }
+        break;
+    case 0x000700A0:  // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX: DiskSize at 24
+        if (!result) {
+            drive.geometry = PhysicalDrive::Geometry::Fails;
+        } else if (size >= 32) {
+            drive.geometry = PhysicalDrive::Geometry::Answers;
+            drive.diskSize = static_cast<int64_t>(Le64(answer + 24));
+        } else {
+            drive.geometry = PhysicalDrive::Geometry::Short;
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 bool StartsWithIgnoringCase(const char* text, const char* prefix)
@@ -94,6 +209,33 @@ HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     char letter = 0;
     if (!SimulatedPath(path, &slot, &letter))
         return g_state->createFile(path, access, share, security, disposition, flags, templateFile);
+    if (g_state->live) {
+        HANDLE handle = g_state->createFile(path, access, share, security, disposition, flags, templateFile);
+        const DWORD error = GetLastError();
+        OpenRecord record;
+        record.path = path;
+        record.access = access;
+        record.share = share;
+        record.disposition = disposition;
+        record.flags = flags;
+        record.securityAttributes = security != nullptr;
+        record.templateFile = templateFile != nullptr;
+        record.opened = handle != INVALID_HANDLE_VALUE;
+        g_state->log.opens.push_back(record);
+        if (record.opened) {
+            SimHandle sim;
+            sim.path = path;
+            sim.isDrive = slot >= 0;
+            sim.slot = slot;
+            sim.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+            sim.real = true;
+            g_state->handles[handle] = sim;
+            ++g_state->log.handlesOpen;
+        }
+        RecordOpen(slot, letter, access, record.opened);
+        SetLastError(error);
+        return handle;
+    }
 
     OpenRecord record;
     record.path = path;
@@ -133,6 +275,7 @@ HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     }
     record.opened = opens;
     g_state->log.opens.push_back(record);
+    RecordOpen(slot, letter, access, opens);
     SetLastError(opens ? ERROR_SUCCESS : error);
     return handle;
 }
@@ -240,8 +383,13 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
     // The answer may overwrite the input (one block for both): decide on the recorded copy.
     const uint8_t* input = record.input.empty() ? nullptr : record.input.data();
 
+    DWORD returnedHere = 0;
+    if (bytesReturned == nullptr)
+        bytesReturned = &returnedHere;
     BOOL result = FALSE;
-    if (sim->isDrive) {
+    if (sim->real) {
+        result = g_state->deviceIoControl(handle, code, in, inSize, out, outSize, bytesReturned, overlapped);
+    } else if (sim->isDrive) {
         const PhysicalDrive* drive = g_state->machine.Drive(sim->slot);
         result = drive ? DriveControl(*drive, code, input, inSize, out, outSize, bytesReturned)
                        : Fail(ERROR_DEVICE_NOT_CONNECTED, bytesReturned);
@@ -250,8 +398,11 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
         result = entry ? LetterControl(*entry, code, out, outSize, bytesReturned)
                        : Fail(ERROR_DEVICE_NOT_CONNECTED, bytesReturned);
     }
+    const DWORD error = GetLastError();
     record.succeeded = result != FALSE;
     g_state->log.controls.push_back(std::move(record));
+    RecordControl(*sim, code, out, outSize, *bytesReturned, result);
+    SetLastError(error);
     return result;
 }
 
@@ -266,7 +417,20 @@ BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, 
     record.size = size;
     const PhysicalDrive* drive = sim->isDrive ? g_state->machine.Drive(sim->slot) : nullptr;
     BOOL result = FALSE;
-    if (drive == nullptr || !drive->sectorReadable || sim->position < 0) {
+    if (sim->real) {
+        DWORD done = 0;
+        result = g_state->readFile(handle, buffer, size, &done, overlapped);
+        if (read)
+            *read = done;
+        if (result)
+            sim->position += done;
+        if (g_state->recording && sim->isDrive && record.position == 0 && size >= 512) {
+            PhysicalDrive& recorded = RecordedDrive(sim->slot);
+            recorded.sectorReadable = result && done >= 512;
+            if (recorded.sectorReadable)
+                std::memcpy(recorded.sector0.data(), buffer, 512);
+        }
+    } else if (drive == nullptr || !drive->sectorReadable || sim->position < 0) {
         if (read)
             *read = 0;
         SetLastError(ERROR_CRC);
@@ -282,6 +446,12 @@ BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, 
             *read = size;
         result = TRUE;
     }
+    if (!sim->real && g_state->recording && sim->isDrive && record.position == 0 && size >= 512) {
+        PhysicalDrive& recorded = RecordedDrive(sim->slot);
+        recorded.sectorReadable = result != FALSE;
+        if (result)
+            std::memcpy(recorded.sector0.data(), buffer, 512);
+    }
     record.succeeded = result != FALSE;
     g_state->log.reads.push_back(record);
     return result;
@@ -293,6 +463,17 @@ DWORD WINAPI SimSetFilePointer(HANDLE handle, LONG distance, PLONG high, DWORD m
     if (sim == nullptr)
         return g_state->setFilePointer(handle, distance, high, method);
     ++g_state->log.seeks;
+    if (sim->real) {
+        LONG highHere = high ? *high : 0;
+        const DWORD low = g_state->setFilePointer(handle, distance, high ? &highHere : nullptr, method);
+        const DWORD error = GetLastError();
+        if (low != INVALID_SET_FILE_POINTER || error == NO_ERROR)
+            sim->position = (static_cast<int64_t>(highHere) << 32) | low;
+        if (high)
+            *high = highHere;
+        SetLastError(error);
+        return low;
+    }
     int64_t move = high ? (static_cast<int64_t>(*high) << 32) | static_cast<uint32_t>(distance) : distance;
     int64_t base = method == FILE_BEGIN ? 0 : method == FILE_CURRENT ? sim->position : 0;
     sim->position = base + move;
@@ -315,13 +496,41 @@ BOOL WINAPI SimCloseHandle(HANDLE handle)
 DWORD WINAPI SimGetLogicalDrives()
 {
     ++g_state->log.logicalDriveQueries;
-    return g_state->machine.LogicalDriveMask();
+    const DWORD mask = g_state->live ? g_state->getLogicalDrives() : g_state->machine.LogicalDriveMask();
+    if (g_state->recording) {
+        for (int n = 0; n < 26; ++n) {
+            if (mask & (1u << n))
+                RecordedLetter(static_cast<char>('A' + n)).inMask = true;
+        }
+    }
+    return mask;
 }
 
 UINT WINAPI SimWinExec(LPCSTR commandLine, UINT show)
 {
     g_state->log.winExecs.push_back(commandLine ? commandLine : "");
     return g_state->winExec(commandLine, show);
+}
+
+// orb2 deletes Graid.txt at the end of the scan: a recording keeps the report first.
+BOOL WINAPI SimDeleteFileA(LPCSTR path)
+{
+    const size_t length = path ? std::strlen(path) : 0;
+    if (g_state->recording && length >= 10 && lstrcmpiA(path + length - 10, "\\Graid.txt") == 0) {
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            std::string report;
+            char chunk[4096];
+            DWORD done = 0;
+            while (report.size() < (64u << 20) && ReadFile(file, chunk, sizeof chunk, &done, nullptr) && done > 0)
+                report.append(chunk, done);
+            CloseHandle(file);
+            g_state->recorded.hasRaidState = true;
+            g_state->recorded.raidStateJson = VerbatimReportState(report);
+        }
+    }
+    return g_state->deleteFile(path);
 }
 
 struct Replacement {
@@ -423,15 +632,10 @@ Simulation::~Simulation()
     Detach();
 }
 
-bool Simulation::Attach(HMODULE module, const Machine& machine, std::string* error)
+namespace {
+
+bool Hook(HMODULE module, std::unique_ptr<State> state, std::string* error)
 {
-    if (g_state != nullptr || module == nullptr) {
-        if (error)
-            *error = module ? "another simulation is attached" : "no module";
-        return false;
-    }
-    auto state = std::make_unique<State>();
-    state->machine = machine;
     const Replacement replacements[] = {
         {"CreateFileA", reinterpret_cast<void*>(SimCreateFileA), reinterpret_cast<void**>(&state->createFile)},
         {"DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl), reinterpret_cast<void**>(&state->deviceIoControl)},
@@ -441,6 +645,7 @@ bool Simulation::Attach(HMODULE module, const Machine& machine, std::string* err
         {"GetLogicalDrives", reinterpret_cast<void*>(SimGetLogicalDrives),
          reinterpret_cast<void**>(&state->getLogicalDrives)},
         {"WinExec", reinterpret_cast<void*>(SimWinExec), reinterpret_cast<void**>(&state->winExec)},
+        {"DeleteFileA", reinterpret_cast<void*>(SimDeleteFileA), reinterpret_cast<void**>(&state->deleteFile)},
     };
     g_state = state.get();  // the replacements read it from their first call on
     if (!PatchImports(module, replacements, sizeof(replacements) / sizeof(replacements[0]), state->patches, error)) {
@@ -448,10 +653,50 @@ bool Simulation::Attach(HMODULE module, const Machine& machine, std::string* err
         g_state = nullptr;
         return false;
     }
-    WriteRaidState(*state);
+    if (!state->live)
+        WriteRaidState(*state);
     state.release();
-    attached_ = true;
     return true;
+}
+
+}  // namespace
+
+bool Simulation::Attach(HMODULE module, const Machine& machine, std::string* error)
+{
+    if (g_state != nullptr || module == nullptr) {
+        if (error)
+            *error = module ? "another simulation is attached" : "no module";
+        return false;
+    }
+    auto state = std::make_unique<State>();
+    state->machine = machine;
+    attached_ = Hook(module, std::move(state), error);
+    return attached_;
+}
+
+bool Simulation::AttachLive(HMODULE module, std::string* error)
+{
+    if (g_state != nullptr || module == nullptr) {
+        if (error)
+            *error = module ? "another simulation is attached" : "no module";
+        return false;
+    }
+    auto state = std::make_unique<State>();
+    state->live = true;
+    state->recording = true;
+    attached_ = Hook(module, std::move(state), error);
+    return attached_;
+}
+
+void Simulation::RecordAnswers()
+{
+    if (attached_)
+        g_state->recording = true;
+}
+
+Machine Simulation::Recorded() const
+{
+    return attached_ ? g_state->recorded : Machine();
 }
 
 void Simulation::SetMachine(const Machine& machine)

@@ -280,6 +280,136 @@ std::vector<uint8_t> GeometryAnswer(const PhysicalDrive& drive)
     return answer;
 }
 
+namespace {
+
+std::string HexText(const uint8_t* bytes, size_t size)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (size_t i = 0; i < size; ++i) {
+        hex += kDigits[bytes[i] >> 4];
+        hex += kDigits[bytes[i] & 15];
+    }
+    return hex;
+}
+
+uint32_t Le32(const uint8_t* bytes)
+{
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+json DescriptorStringJson(const DescriptorString& s)
+{
+    switch (s.kind) {
+    case DescriptorString::Kind::Absent:
+        return nullptr;
+    case DescriptorString::Kind::RawOffset:
+        return {{"offset", s.offset}};
+    case DescriptorString::Kind::Bytes:
+        break;
+    }
+    size_t size = s.bytes.size();
+    if (s.terminated && size > 0)
+        --size;  // the NUL the reader appends again
+    return {{"hex", HexText(s.bytes.data(), size)}, {"terminated", s.terminated}};
+}
+
+}  // namespace
+
+void TakeDescriptorAnswer(const uint8_t* answer, size_t returned, PhysicalDrive& drive)
+{
+    DescriptorString* strings[4] = {&drive.vendor, &drive.product, &drive.revision, &drive.serial};
+    for (size_t i = 0; i < 4; ++i) {
+        DescriptorString& s = *strings[i];
+        s = DescriptorString();
+        if (12 + 4 * i + 4 > returned)
+            continue;
+        const uint32_t offset = Le32(answer + 12 + 4 * i);
+        if (offset == 0)
+            continue;
+        if (offset >= returned) {
+            s.kind = DescriptorString::Kind::RawOffset;
+            s.offset = static_cast<int32_t>(offset);
+            continue;
+        }
+        s.kind = DescriptorString::Kind::Bytes;
+        size_t end = offset;
+        while (end < returned && answer[end] != 0)
+            ++end;
+        s.bytes.assign(answer + offset, answer + end);
+        s.terminated = end < returned;
+        if (s.terminated)
+            s.bytes.push_back(0);
+    }
+}
+
+std::string VerbatimReportState(const std::string& report)
+{
+    std::string utf8;  // each byte as the code point of the same number; dumped as \u00XX
+    for (unsigned char c : report) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return json{{"report_text", utf8}}.dump(-1, ' ', true);
+}
+
+std::string WriteMachine(const Machine& machine)
+{
+    json root;
+    json drives = json::array();
+    for (const PhysicalDrive& d : machine.drives) {
+        json drive;
+        drive["slot"] = d.slot;
+        drive["opens"] = d.opensReadWrite ? "read-write" : d.opensReadOnly ? "read-only" : "none";
+        if (d.smartVersion) {
+            if (d.identifyAnswers) {
+                json words;
+                for (size_t w = 0; w < d.identify.size(); ++w)
+                    words[std::to_string(w)] = d.identify[w];
+                drive["identify"] = {{"words", words}};
+            } else {
+                drive["identify"] = "no answer";
+            }
+        }
+        if (d.hasDescriptor) {
+            drive["descriptor"] = {{"vendor", DescriptorStringJson(d.vendor)},
+                                   {"product", DescriptorStringJson(d.product)},
+                                   {"revision", DescriptorStringJson(d.revision)},
+                                   {"serial", DescriptorStringJson(d.serial)},
+                                   {"returned_bytes", d.returnedBytes}};
+        }
+        drive["size"] = d.diskSize;
+        drive["geometry"] = d.geometry == PhysicalDrive::Geometry::Fails   ? "fails"
+                            : d.geometry == PhysicalDrive::Geometry::Short ? "short"
+                                                                           : "answers";
+        if (d.sectorReadable)
+            drive["sector0"] = {{"bytes", {{"0", HexText(d.sector0.data(), d.sector0.size())}}}};
+        else
+            drive["sector0"] = "unreadable";
+        drives.push_back(drive);
+    }
+    root["physical_drives"] = drives;
+    json letters = json::array();
+    for (const DriveLetter& l : machine.letters) {
+        letters.push_back({{"letter", std::string(1, l.letter)},
+                           {"in_mask", l.inMask},
+                           {"opens", l.opens},
+                           {"answers", l.answers},
+                           {"device_type", l.deviceType},
+                           {"device_number", l.deviceNumber},
+                           {"partition_number", l.partitionNumber}});
+    }
+    root["drive_letters"] = letters;
+    if (machine.hasRaidState)
+        root["raid_state"] = json::parse(machine.raidStateJson);
+    return root.dump(2, ' ', true) + "\n";
+}
+
 bool ParseMachine(const std::string& text, Machine& machine, std::string& error)
 {
     try {

@@ -65,7 +65,18 @@ std::vector<uint8_t> GeometryAnswer(const PhysicalDrive& drive);
 // IDENTIFY text into words: two characters per word, first in the high byte, blank-padded.
 void PutIdentifyText(std::array<uint16_t, 256>& words, int first, int last, const std::string& text);
 
+// The other way round, for recording: a drive's descriptor strings from a descriptor answer of
+// `returned` bytes (offset 0: absent; beyond the answer: the bare offset; a string that runs to
+// the end of the answer: unterminated).
+void TakeDescriptorAnswer(const uint8_t* answer, size_t returned, PhysicalDrive& drive);
+
+// A "raid_state" whose stand-in tool writes `report` verbatim (8-bit bytes kept as they are).
+std::string VerbatimReportState(const std::string& report);
+
 bool ParseMachine(const std::string& json, Machine& machine, std::string& error);
+// A description that ParseMachine reads back into the same machine (IDENTIFY as all 256 words,
+// sector 0 as its 512 bytes, the RAID state as it stands).
+std::string WriteMachine(const Machine& machine);
 bool LoadMachineFile(const std::string& path, Machine& machine, std::string& error);
 
 }  // namespace simulated_machine

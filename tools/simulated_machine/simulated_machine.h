@@ -62,6 +62,16 @@ public:
     // "raid_state", it is written to a temporary file whose path goes into the environment
     // variable ORB_RAIDCFG32_STATE. One simulation at a time per process.
     bool Attach(HMODULE module, const Machine& machine, std::string* error = nullptr);
+    // Recording: patches `module`'s imports so that its device calls reach this machine's own
+    // devices, unchanged, while their answers (IDENTIFY words, descriptor, geometry, sector 0,
+    // letters and their device numbers, the RAID tool's report read before orb2 deletes it) are
+    // collected into Recorded(). The call log is kept as in a simulation.
+    bool AttachLive(HMODULE module, std::string* error = nullptr);
+    // In a simulation too, collect the answers the simulated devices give (to test recording).
+    void RecordAnswers();
+    // The machine the answers recorded so far describe.
+    Machine Recorded() const;
+
     // Swaps the machine between scans (the imports stay patched).
     void SetMachine(const Machine& machine);
     // Restores the imports, closes what the module left open and removes the state file.
