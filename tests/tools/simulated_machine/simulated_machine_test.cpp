@@ -72,7 +72,7 @@ TEST(MachineDescription, TheDefaultMachineLoads)
     EXPECT_EQ(2u, machine.Letter('d')->deviceType);                // the DVD drive
     EXPECT_TRUE(machine.drives[1].identifyAnswers);
     EXPECT_EQ(0x55, machine.drives[0].sector0[510]);  // the system disk has a partition table
-    EXPECT_FALSE(machine.hasRaidState);
+    EXPECT_TRUE(machine.hasRaidState);  // the RAID tool lists both disks as non-RAID disks
 }
 
 TEST(MachineDescription, ErrorsAreReportedNotThrown)
