@@ -2,7 +2,9 @@
 # main-job.sh: builds (installing what is missing), then runs orbinv.exe under Wine on the bundled
 # default simulated machine: orb2.dll is loaded as the main application loads it, query 0 runs
 # the whole scan (the RAID tool chain for real, the drives from the machine description) and the
-# inventory is printed. ORB_MACHINE=FILE picks another machine description.
+# inventory is printed. ORB_MACHINE=FILE picks another machine description. Then OrbLib at work:
+# a create-volume run of the Rapid Storage Technology steps against the stand-in console, with
+# the console's log of what it received and a screenshot taken in the middle of the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,3 +22,11 @@ trap '"$root/scripts/wine-session.sh" stop "$build" >/dev/null' EXIT
 echo "== orbinv --machine $machine"
 # Wine sees the Unix file system as drive Z:.
 "$root/scripts/wine-exec.sh" "$build" "$build/bin/orbinv.exe" --machine "Z:$machine"
+
+echo
+shot=$root/$build/wizard-demo.bmp
+"$root/scripts/wine-exec.sh" "$build" "$build/bin/wizard_demo.exe" "Z:$shot"
+if [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" 2>/dev/null; then
+  rm -f "$shot"
+  echo "screenshot of the console in the middle of the run: ${shot%.bmp}.png"
+fi
