@@ -89,11 +89,14 @@ const OrbLib& Lib()
 
 // Runs one step as the main application does (its message loop runs between two steps) and
 // measures its wall time.
+DWORD lastStepStart = 0;
+
 template <typename F>
 bool RunStep(F step, DWORD* elapsedMs = nullptr)
 {
     PumpMessages();
     const DWORD start = GetTickCount();
+    lastStepStart = start;
     const bool result = step();
     if (elapsedMs)
         *elapsedMs = GetTickCount() - start;
@@ -177,14 +180,16 @@ std::vector<std::string> Sorted(std::vector<std::string> names)
     return names;
 }
 
-// The waits the steps are specified with: fixed sleeps plus 200 ms before every key (every key
-// runs at the 200 ms delay once a "{DELAY=200}" script has been sent).
+// The waits the steps are specified with: fixed sleeps plus 200 ms before every key except the
+// "~" Enter, which never waits (every key runs at the 200 ms delay once a "{DELAY=200}" script
+// has been sent, also in the scripts without it).
 constexpr DWORD kKeyDelay = 200;
 
 struct Pacing {
     const char* step;
     DWORD wallMs;
     DWORD specifiedMs;
+    DWORD startTick;
 };
 
 void PrintPacing(const std::vector<Pacing>& rows)
@@ -225,21 +230,21 @@ std::vector<Pacing> CreateRun(int source, int member)
     DWORD ms = 0;
 
     EXPECT_TRUE(RunStep(lib.ShellRunIntelMSM, &ms));
-    pacing.push_back({"ShellRunIntelMSM", ms, 2000 + 2000 + 2000 + 1000 + (5 + 3 + 1 + 1) * kKeyDelay});
+    pacing.push_back({"ShellRunIntelMSM", ms, 2000 + 2000 + 2000 + 1000 + (4 + 2 + 1 + 1) * kKeyDelay, lastStepStart});
     EXPECT_NE(nullptr, FindWindowA(nullptr, kCreate.c_str()));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kMain.c_str())) << "the console's main window is closed";
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep([&] { return lib.SetSourceHDD(source); }, &ms));
-    pacing.push_back({"SetSourceHDD", ms, 1000 + DWORD(source + 3 + 1) * kKeyDelay});
+    pacing.push_back({"SetSourceHDD", ms, 1000 + DWORD(source + 2 + 1) * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep([&] { return lib.SetMemberHDD(member); }, &ms));
-    pacing.push_back({"SetMemberHDD", ms, DWORD(member) * (200 + kKeyDelay) + 6 * kKeyDelay});
+    pacing.push_back({"SetMemberHDD", ms, DWORD(member) * (200 + kKeyDelay) + 6 * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep(lib.SetMemberDown, &ms));
-    pacing.push_back({"SetMemberDown", ms, 3 * kKeyDelay});
+    pacing.push_back({"SetMemberDown", ms, 2 * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllRestored());
 
     EXPECT_TRUE(SettleConsole(Console::Msm, kCreate));
@@ -255,11 +260,11 @@ std::vector<Pacing> ModifyRun(int source, int member)
     DWORD ms = 0;
 
     EXPECT_TRUE(RunStep(lib.ShellRunIntelMSM_R, &ms));
-    pacing.push_back({"ShellRunIntelMSM_R", ms, 3000 + 5 * kKeyDelay});
+    pacing.push_back({"ShellRunIntelMSM_R", ms, 3000 + 4 * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep(lib.ShellRunIntelMSM_R2, &ms));
-    pacing.push_back({"ShellRunIntelMSM_R2", ms, 200 + 2 * kKeyDelay});
+    pacing.push_back({"ShellRunIntelMSM_R2", ms, 200 + 1 * kKeyDelay, lastStepStart});
     HWND main = FindWindowA(nullptr, kMain.c_str());
     EXPECT_TRUE(main == nullptr || (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0)
         << "the console is no longer topmost";
@@ -267,20 +272,20 @@ std::vector<Pacing> ModifyRun(int source, int member)
 
     EXPECT_TRUE(RunStep(lib.ShellRunIntelMSM_R3, &ms));
     // Found at the first attempt when the wizard opened within the first second.
-    pacing.push_back({"ShellRunIntelMSM_R3", ms, 1000 + 6 * kKeyDelay});
+    pacing.push_back({"ShellRunIntelMSM_R3", ms, 1000 + 4 * kKeyDelay, lastStepStart});
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kMain.c_str())) << "the console's main window is closed";
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep([&] { return lib.SetSourceHDD_R(source); }, &ms));
-    pacing.push_back({"SetSourceHDD_R", ms, 100 + 100});
+    pacing.push_back({"SetSourceHDD_R", ms, 100 + 100, lastStepStart});
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep([&] { return lib.SetMemberHDD_R(member); }, &ms));
-    pacing.push_back({"SetMemberHDD_R", ms, DWORD(member + 5) * kKeyDelay});
+    pacing.push_back({"SetMemberHDD_R", ms, DWORD(member + 4) * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllHidden());
 
     EXPECT_TRUE(RunStep(lib.SetMemberDown_R, &ms));
-    pacing.push_back({"SetMemberDown_R", ms, 2 * kKeyDelay});
+    pacing.push_back({"SetMemberDown_R", ms, 1 * kKeyDelay, lastStepStart});
     EXPECT_TRUE(AllRestored());
 
     EXPECT_TRUE(SettleConsole(Console::Msm, kModify));
@@ -563,6 +568,28 @@ TEST_F(MsmWizard, PlainLauncherStartsTheConsoleVisiblyByItsQuotedPath)
 }
 
 
+// When the stand-in saw the modify run's windows open and close, and its first key after each
+// step began, in ms after that step's start (GetTickCount is one clock for both processes).
+void PrintTimeline(const std::vector<Pacing>& steps)
+{
+    const std::vector<LogEvent> events = Logged({"start", "open", "close", "key", "click"});
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const DWORD end = i + 1 < steps.size() ? steps[i + 1].startTick : 0xFFFFFFFFu;
+        bool firstInput = true;
+        for (; next < events.size() && events[next].tick < end; ++next) {
+            const LogEvent& e = events[next];
+            const bool input = e.kind == "key" || e.kind == "click";
+            if (input && !firstInput)
+                continue;
+            firstInput = firstInput && !input;
+            std::printf("  %-20s +%5ld ms  %s %s\n", steps[i].step,
+                        long(e.tick) - long(steps[i].startTick), e.kind.c_str(), e.subject.c_str());
+        }
+    }
+    std::fflush(stdout);
+}
+
 // Not a check: prints each step's wall time over the waits it is specified with, for a create
 // run and a modify run (run on its own: ctest -R msm_wizard_pacing -V).
 class MsmPacing : public MsmWizard {};
@@ -580,6 +607,7 @@ TEST_F(MsmPacing, PrintsWallTimeOverSpecifiedWaits)
     std::printf("pacing, Windows %lu.%lu as this program sees it, source 2, member 2:\n",
                 version.dwMajorVersion, version.dwMinorVersion);
     PrintPacing(rows);
+    PrintTimeline(modify);
 }
 
 }  // namespace
