@@ -445,6 +445,29 @@ TEST_F(MsmWizard, FirstStepsFailWithoutTheConsoleAndHideNothing)
     EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R, &ms));
     EXPECT_LT(ms, 1000u);
     EXPECT_EQ(0, RunningConsoleCount(Console::Msm));
+    EXPECT_LE(Lib().ShellRunIntel(), 31u) << "WinExec's error, not a started console";
+}
+
+TEST_F(MsmWizard, CreateRunEndsWhenItsWizardNeverAppears)
+{
+    ConsoleSwitches switches;
+    switches.neverOpen = {kCreate};
+    SetConsoleSwitches(switches);
+    DWORD ms = 0;
+    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM, &ms));
+    EXPECT_GE(ms, 6000u) << "one search after its fixed waits";
+    EXPECT_LT(ms, 9000u);
+    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
+    std::vector<std::string> expected = {Opened(kMain)};
+    Append(&expected, ViewAdvancedMode());
+    Append(&expected, AltKey(kMain, 'A'));
+    Append(&expected, Keys(kMain, {VK_DOWN, VK_RETURN}));
+    expected.push_back(Suppressed(kCreate));
+    EXPECT_TRUE(SameEvents(expected, Logged({"open", "close", "key", "click", "suppressed"})))
+        << "the console stays open and gets nothing more";
+    EXPECT_TRUE(AllHidden());
+    EXPECT_TRUE(RunStep(Lib().SetMemberDown));  // the last step restores them
+    EXPECT_TRUE(AllRestored());
 }
 
 TEST_F(MsmWizard, ModifyRunSearchesForTheConsoleAtOnce)
