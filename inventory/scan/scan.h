@@ -1,9 +1,10 @@
 #pragma once
 // The inventory scan that query 0 runs.
 
-// Rebuilds the inventory: identities of every physical drive (storage view and ATA view),
-// their reconciliation, and the drive-letter table. Answers nothing; failures leave the tables
-// as far as the scan got.
+// Rebuilds the inventory: Intel's RAID tool writes its report, every physical drive is
+// identified twice (storage view and ATA view), the two views and the report's serial numbers
+// are reconciled, the drive letters are mapped, the report is parsed into the RAID tables and
+// the tool's files are removed. Answers nothing; failures leave the tables as far as the scan got.
 void RunInventoryScan();
 
 // Drive-letter table: "A" first, then every other letter in use, each with its device type and
