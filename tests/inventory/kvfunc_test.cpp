@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/inventory/orb2_fixture.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 
-using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
 using simulated_machine::CallLog;
 using simulated_machine::ControlRecord;
 using simulated_machine::Machine;
@@ -52,39 +52,10 @@ std::vector<ControlRecord> ControlsOn(const CallLog& log, const std::string& pat
     return found;
 }
 
-class KVFuncTest : public ::testing::Test {
+class KVFuncTest : public Orb2Fixture {
 protected:
-    void SetUp() override
-    {
-        library_ = LoadLibraryA("orb2.dll");
-        ASSERT_NE(nullptr, library_) << "error " << GetLastError();
-        kvFunc_ = reinterpret_cast<KVFuncType>(GetProcAddress(library_, "KVFunc"));
-        ASSERT_NE(nullptr, kvFunc_);
-    }
-    void TearDown() override
-    {
-        simulation_.Detach();
-        if (library_)
-            FreeLibrary(library_);
-    }
-    void Attach(const std::string& machineFile)
-    {
-        std::string error;
-        ASSERT_TRUE(simulation_.Attach(library_, LoadMachine(machineFile), &error)) << error;
-    }
-    std::string Ask(unsigned int type, int index = 0, const char* text = nullptr)
-    {
-        char* answer = kvFunc_(type, index, text);
-        EXPECT_NE(nullptr, answer);
-        std::string value = answer ? answer : "";
-        std::free(answer);  // msvcrt's free, as orb2's answers come from msvcrt's malloc
-        return value;
-    }
+    void Attach(const std::string& machineFile) { AttachMachine(LoadMachine(machineFile)); }
     void Scan() { EXPECT_EQ("", Ask(0)); }
-
-    HMODULE library_ = nullptr;
-    KVFuncType kvFunc_ = nullptr;
-    simulated_machine::Simulation simulation_;
 };
 
 TEST_F(KVFuncTest, QueriesAboveTwentyFourAnswerTheEmptyText)

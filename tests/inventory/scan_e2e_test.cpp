@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/inventory/orb2_fixture.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 
-using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
 using simulated_machine::Machine;
 
 // Three drives: two fixed disks the RAID driver may list and a removable stick. Serial numbers
@@ -118,35 +118,14 @@ std::string VerbatimReport(const std::string& text)
     return "{\"report_text\": \"" + escaped + "\"}";
 }
 
-class ScanEndToEndTest : public ::testing::Test {
+class ScanEndToEndTest : public Orb2Fixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(WaitFor(RaidFilesGone, 60)) << "files of an earlier run still in the Windows folder";
-        library_ = LoadLibraryA("orb2.dll");
-        ASSERT_NE(nullptr, library_) << "error " << GetLastError();
-        kvFunc_ = reinterpret_cast<KVFuncType>(GetProcAddress(library_, "KVFunc"));
-        ASSERT_NE(nullptr, kvFunc_);
+        Orb2Fixture::SetUp();
     }
-    void TearDown() override
-    {
-        simulation_.Detach();
-        if (library_)
-            FreeLibrary(library_);
-    }
-    void Attach(const std::string& raidState)
-    {
-        std::string error;
-        ASSERT_TRUE(simulation_.Attach(library_, MachineWith(raidState), &error)) << error;
-    }
-    std::string Ask(unsigned int type, int index = 0, const char* text = nullptr)
-    {
-        char* answer = kvFunc_(type, index, text);
-        EXPECT_NE(nullptr, answer);
-        std::string value = answer ? answer : "";
-        std::free(answer);  // msvcrt's free, as orb2.h documents
-        return value;
-    }
+    void Attach(const std::string& raidState) { AttachMachine(MachineWith(raidState)); }
     // Query 0; the three files of the tool run are gone when it returns.
     void Scan()
     {
@@ -163,10 +142,6 @@ protected:
         return values;
     }
     using Texts = std::vector<std::string>;
-
-    HMODULE library_ = nullptr;
-    KVFuncType kvFunc_ = nullptr;
-    simulated_machine::Simulation simulation_;
 };
 
 TEST_F(ScanEndToEndTest, WholeChainWithAnArrayAndAVolume)
