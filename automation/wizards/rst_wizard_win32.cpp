@@ -102,20 +102,10 @@ bool __cdecl ShellRunIntel95_HDD_Count_End(void)
 
 bool __cdecl ShellRunIntel95_ConfirmVol(void)
 {
-    Sleep(1000);
-    if (!wizard::Find(kConfirmTitle)) {
-        Sleep(1000);
-        if (!wizard::Find(kConfirmTitle))
-            return false;
-    }
+    if (!wizard::FindAfterPauses(kConfirmTitle, 2))
+        return false;
     wizard::Send("{DELAY=200}~");
-
-    bool complete = false;
-    for (int attempt = 0; attempt < 3 && !complete; ++attempt) {
-        Sleep(1000);
-        complete = wizard::Find(kCompleteTitle);
-    }
-    if (!complete)
+    if (!wizard::FindAfterPauses(kCompleteTitle, 3))
         return true;
 
     wizard::Close(wizard::Target());
@@ -131,13 +121,7 @@ bool __cdecl ShellRunIntel95_Down(void)
         return false;
     }
     wizard::Send("{DELAY=200}~");
-
-    bool complete = false;
-    for (int attempt = 0; attempt < 2 && !complete; ++attempt) {
-        Sleep(1000);
-        complete = wizard::Find(kCompleteTitle);
-    }
-    if (!complete) {
+    if (!wizard::FindAfterPauses(kCompleteTitle, 2)) {
         RestoreRstResources();
         return true;
     }
@@ -154,11 +138,8 @@ bool __cdecl ShellRunIntel95_RAID(void)
 {
     if (!StartRunInConsole("{DELAY=200}%m{TAB}{TAB}{TAB}{TAB}~"))
         return false;
-    for (int check = 0; check < 2; ++check) {
-        Sleep(1000);
-        if (wizard::Find(kAddDiskTitle))
-            return true;
-    }
+    if (wizard::FindAfterPauses(kAddDiskTitle, 2))
+        return true;
     RestoreRstResources();
     return false;
 }

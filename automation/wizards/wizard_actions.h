@@ -22,6 +22,9 @@ bool Send(const char* script);
 // current target and is placed and focused.
 bool Find(const char* title);
 
+// Up to `attempts` looks for the title, each after a pause of 1000 ms; true at the first find.
+bool FindAfterPauses(const char* title, int attempts);
+
 HWND Target();
 
 // PlaceTargetWindow on the current target.

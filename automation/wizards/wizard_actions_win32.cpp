@@ -37,6 +37,16 @@ bool Find(const char* title)
     return keyScriptSender.ActivateTargetWindow(title, nullptr);
 }
 
+bool FindAfterPauses(const char* title, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        Sleep(1000);
+        if (Find(title))
+            return true;
+    }
+    return false;
+}
+
 HWND Target()
 {
     return keyScriptSender.targetWindow;
