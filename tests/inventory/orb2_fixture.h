@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,30 @@ protected:
         std::string value = answer ? answer : "";
         std::free(answer);  // msvcrt's free, as orb2.h documents
         return value;
+    }
+
+    // Every answer that the tables of a small machine give: the counts and summary values, disk
+    // rows 0-3, all six RAID disk rows and query 9 for the letters A to F.
+    std::vector<std::string> Answers()
+    {
+        std::vector<std::string> answers;
+        auto add = [&](unsigned int type, int index, const char* text) {
+            answers.push_back(std::to_string(type) + "/" + (text ? text : std::to_string(index)) + "=" +
+                              Ask(type, index, text));
+        };
+        for (unsigned int type : {1u, 11u, 16u, 17u, 18u, 19u, 20u, 24u})
+            add(type, 0, nullptr);
+        for (unsigned int type : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 10u, 22u}) {
+            for (int row = 0; row < 4; ++row)
+                add(type, row, nullptr);
+        }
+        for (unsigned int type : {12u, 13u, 14u, 15u, 21u, 23u}) {
+            for (int row = 0; row < 6; ++row)
+                add(type, row, nullptr);
+        }
+        for (const char* letter : {"A", "B", "C", "D", "E", "F"})
+            add(9, 0, letter);
+        return answers;
     }
 
     HMODULE library_ = nullptr;

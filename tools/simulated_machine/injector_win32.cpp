@@ -1,6 +1,8 @@
 // The import-address-table injector and the simulated devices behind it.
 #include "tools/simulated_machine/simulated_machine.h"
 
+#include "standins/raidcfg32/raid_state.h"
+
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -47,6 +49,7 @@ struct State {
     GetLogicalDrivesFn getLogicalDrives = GetLogicalDrives;
     WinExecFn winExec = WinExec;
     DeleteFileAFn deleteFile = DeleteFileA;
+    bool toolInProcess = false;  // WinExec writes the tool's report itself
     bool live = false;       // device calls go to this machine's own devices
     bool recording = false;  // answers are collected into `recorded`
     Machine recorded;
@@ -506,9 +509,34 @@ DWORD WINAPI SimGetLogicalDrives()
     return mask;
 }
 
+// The report the stand-in tool would write into Graid.txt of the current directory.
+UINT WriteReportInProcess()
+{
+    RaidState state;
+    std::string error;
+    if (g_state->machine.hasRaidState && !ReadRaidState(g_state->machine.raidStateJson, state, error))
+        return ERROR_BAD_FORMAT;
+    if (state.behaviour == Behaviour::Hang)
+        return 33;
+    std::string text;
+    if (state.behaviour == Behaviour::Normal || state.behaviour == Behaviour::Slow) {
+        const RaidReport report = WriteRaidReport(state);
+        text = report.disks + report.rest;
+    }
+    HANDLE file = CreateFileA("Graid.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ERROR_PATH_NOT_FOUND;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    return 33;  // above 31: WinExec's success
+}
+
 UINT WINAPI SimWinExec(LPCSTR commandLine, UINT show)
 {
     g_state->log.winExecs.push_back(commandLine ? commandLine : "");
+    if (g_state->toolInProcess)
+        return WriteReportInProcess();
     return g_state->winExec(commandLine, show);
 }
 
@@ -697,6 +725,12 @@ void Simulation::RecordAnswers()
 Machine Simulation::Recorded() const
 {
     return attached_ ? g_state->recorded : Machine();
+}
+
+void Simulation::RunToolInProcess(bool on)
+{
+    if (attached_)
+        g_state->toolInProcess = on;
 }
 
 void Simulation::SetMachine(const Machine& machine)

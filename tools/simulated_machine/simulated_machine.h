@@ -72,6 +72,14 @@ public:
     // The machine the answers recorded so far describe.
     Machine Recorded() const;
 
+    // Answers the RAID tool's run inside this process: the WinExec of the batch file writes
+    // Graid.txt into the current directory (the Windows folder during a scan) at once, as the
+    // stand-in raidcfg32.exe would write it for the machine's "raid_state", and starts no
+    // process. A scan then finds its report at the first attempt and makes no pause, so that
+    // thousands of scans fit in a test. "silent" and "fail" leave an empty report (what cmd's
+    // redirection creates), "hang" none. Off by default: the real chain runs.
+    void RunToolInProcess(bool on);
+
     // Swaps the machine between scans (the imports stay patched).
     void SetMachine(const Machine& machine);
     // Restores the imports, closes what the module left open and removes the state file.
