@@ -58,27 +58,34 @@ function(orb_add_native_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# orb_add_wine_test(name SOURCES ... LIBS ... [ARGS ...] [TIMEOUT s]): a GoogleTest program of the
-# Windows tree, run under Wine as one CTest test. Wine tests run one at a time: they share the desktop.
+# orb_add_wine_test(name SOURCES ... LIBS ... [ARGS ...] [TIMEOUT s] [LOCK resource]): a GoogleTest
+# program of the Windows tree, run under Wine as one CTest test. Tests that hold the same resource
+# run one at a time: "desktop" (the default: windows, focus, keys and clicks, the consoles'
+# folders) or "windows_folder" (inventory scans: the RAID tool's files in the Windows folder).
+# Tests of the two groups may run side by side (ctest -j 2).
 function(orb_add_wine_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ARGS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;ARGS;DEPENDS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
-  orb_add_wine_command_test(${name} $<TARGET_FILE:${name}> ${T_ARGS} TIMEOUT ${T_TIMEOUT})
+  orb_add_wine_command_test(${name} $<TARGET_FILE:${name}> ${T_ARGS} TIMEOUT ${T_TIMEOUT} LOCK ${T_LOCK})
 endfunction()
 
-# orb_add_wine_command_test(name program args... [TIMEOUT s]): any Windows program as a test under Wine.
+# orb_add_wine_command_test(name program args... [TIMEOUT s] [LOCK resource]): any Windows program
+# as a test under Wine.
 function(orb_add_wine_command_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;LOCK" "" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  if(NOT T_LOCK)
+    set(T_LOCK desktop)
+  endif()
   add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${T_UNPARSED_ARGUMENTS})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK desktop TIMEOUT ${T_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK ${T_LOCK} TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # orb_add_subdirectories(): adds every subfolder of the current folder that has a CMakeLists.txt.

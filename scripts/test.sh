@@ -16,8 +16,9 @@ ctest --test-dir build/win32 --output-on-failure || status=1
 echo "== fuzzers, short pass"
 "$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
 echo "== Windows tests under Wine"
-# Benchmarks (label "bench") only print figures: run them with ctest -L bench.
-ctest --test-dir build/win64 --output-on-failure -LE bench || status=1
+# Benchmarks (label "bench") only print figures: run them with ctest -L bench. Two at a time: a
+# test of the desktop group beside one of the Windows-folder group (cmake/OrbBuild.cmake).
+ctest --test-dir build/win64 --output-on-failure -LE bench -j 2 || status=1
 
 if [ "$status" -eq 0 ]; then echo "test.sh: all test groups passed"; else echo "test.sh: FAILED"; fi
 exit "$status"
