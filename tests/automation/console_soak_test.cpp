@@ -593,11 +593,12 @@ TEST_F(ConsoleSoak, HideAndRestoreCyclesLeaveTheFoldersAsTheyWere)
     ASSERT_TRUE(SameTree(original, Snapshot(SnapshotDetail::Contents))) << "at the end of the run";
 
     const double total = Milliseconds(Clock::now() - start);
-    const double perCycle = cycles ? total / static_cast<double>(cycles) : 0.0;
+    const double divisor = cycles ? static_cast<double>(cycles) : 1.0;
+    const double perCycle = total / divisor;
     std::printf("soak: %lu cycles in %.0f ms, %.2f ms a cycle: %.2f ms hiding and restoring, "
                 "%.2f ms listing names and sizes; %lu reads of every content in %.0f ms\n",
-                cycles, total, perCycle, Milliseconds(stats.product) / cycles,
-                Milliseconds(stats.checks) / cycles, stats.contentReads,
+                cycles, total, perCycle, Milliseconds(stats.product) / divisor,
+                Milliseconds(stats.checks) / divisor, stats.contentReads,
                 Milliseconds(stats.contents));
     std::printf("soak: %lu handles held before hides, %lu hides, %lu culture folders hidden file "
                 "by file, %lu restores with a hidden entry held, %lu cycles that began with "
