@@ -1,6 +1,5 @@
 // The consoles' environment on real folders in the prefix's Program Files.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -15,111 +14,10 @@
 #include "automation/console/console_environment.h"
 #include "automation/console/console_names.h"
 #include "automation/keyscript/key_script_sender.h"
+#include "console_folders.h"
 #include "test_window.h"
 
 namespace {
-
-std::string ProgramFiles()
-{
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-    return folder;
-}
-std::string IntelFolder()
-{
-    return ProgramFiles() + "\\Intel";
-}
-std::string RstFolder()
-{
-    return ProgramFiles() + "\\Intel\\Intel(R) Rapid Storage Technology";
-}
-std::string MsmFolder()
-{
-    return ProgramFiles() + "\\Intel\\Intel Matrix Storage Manager";
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteTestFile(const std::string& path, const std::string& content)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string ReadTestFile(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<unreadable>";
-    char buffer[512];
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
-    CloseHandle(file);
-    return std::string(buffer, read);
-}
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\" + name);
-            else
-                DeleteFileA((path + "\\" + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-// Every entry under root: relative path, "/" for a folder, and a file's content.
-void Collect(const std::string& root, const std::string& relative, std::vector<std::string>& out)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = relative + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.push_back(path + "/");
-            Collect(root, path, out);
-        } else {
-            out.push_back(path + " = " + ReadTestFile(root + path));
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-std::vector<std::string> Snapshot()
-{
-    std::vector<std::string> entries;
-    Collect(IntelFolder(), "", entries);
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
-
-std::string Join(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
-}
 
 // What a folder of the Rapid Storage Technology console holds.
 struct RstTree {
