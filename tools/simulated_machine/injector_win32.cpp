@@ -94,7 +94,7 @@ BOOL ApplyFault(const FaultSpec& fault, BOOL result, void* buffer, DWORD size, c
         if (bytes != nullptr && size > 0)
             std::memcpy(bytes, before.data(), size);
         *done = 0;
-        ++g_state->log.faultsApplied;
+        g_state->log.faultsApplied += result ? 1 : 0;
         SetLastError(failError);
         return FALSE;
     case Fault::Short: {
