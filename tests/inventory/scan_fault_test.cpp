@@ -36,7 +36,7 @@ using simulated_machine::CallLog;
 using simulated_machine::DescriptorAnswer;
 using simulated_machine::DriveLetter;
 using simulated_machine::Fault;
-using simulated_machine::FaultSpec;
+using simulated_machine::InjectedFault;
 using simulated_machine::Machine;
 using simulated_machine::PhysicalDrive;
 using AnswerList = std::vector<std::string>;
@@ -241,7 +241,7 @@ std::string MachineKey(const Machine& machine)
 // One faulted scan and the scan it must equal.
 struct FaultCase {
     std::string name;
-    FaultSpec fault;
+    InjectedFault fault;
     Machine oracle;
 };
 

@@ -33,7 +33,7 @@ struct SimHandle {
 };
 
 struct PendingFault {
-    FaultSpec spec;
+    InjectedFault fault;
     uint64_t at = 0;  // the call count of its kind at which it applies
 };
 
@@ -69,14 +69,14 @@ struct State {
 State* g_state = nullptr;
 
 // Counts one call of `kind` and takes the fault waiting for it, if any.
-std::optional<FaultSpec> TakeFault(Call kind)
+std::optional<InjectedFault> TakeFault(Call kind)
 {
     const uint64_t count = ++g_state->calls[static_cast<int>(kind)];
     for (auto it = g_state->faults.begin(); it != g_state->faults.end(); ++it) {
-        if (it->spec.call == kind && it->at == count) {
-            FaultSpec spec = it->spec;
+        if (it->fault.call == kind && it->at == count) {
+            InjectedFault fault = it->fault;
             g_state->faults.erase(it);
-            return spec;
+            return fault;
         }
     }
     return std::nullopt;
@@ -84,7 +84,7 @@ std::optional<FaultSpec> TakeFault(Call kind)
 
 // Applies a control request's or read's fault to its answer: `before` is the caller's buffer as
 // it was before the call, `done` the bytes the call reports.
-BOOL ApplyFault(const FaultSpec& fault, BOOL result, void* buffer, DWORD size, const std::vector<uint8_t>& before,
+BOOL ApplyFault(const InjectedFault& fault, BOOL result, void* buffer, DWORD size, const std::vector<uint8_t>& before,
                 DWORD* done, DWORD failError)
 {
     auto* bytes = static_cast<uint8_t*>(buffer);
@@ -119,7 +119,7 @@ BOOL ApplyFault(const FaultSpec& fault, BOOL result, void* buffer, DWORD size, c
     return result;
 }
 
-std::vector<uint8_t> BufferBefore(const std::optional<FaultSpec>& fault, const void* buffer, DWORD size)
+std::vector<uint8_t> BufferBefore(const std::optional<InjectedFault>& fault, const void* buffer, DWORD size)
 {
     if (!fault || buffer == nullptr)
         return {};
@@ -282,7 +282,7 @@ HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     char letter = 0;
     if (!SimulatedPath(path, &slot, &letter))
         return g_state->createFile(path, access, share, security, disposition, flags, templateFile);
-    const std::optional<FaultSpec> fault = TakeFault(Call::Open);
+    const std::optional<InjectedFault> fault = TakeFault(Call::Open);
     const bool failOpen = fault && fault->fault == Fault::Fail;
     if (g_state->live) {
         HANDLE handle = g_state->createFile(path, access, share, security, disposition, flags, templateFile);
@@ -472,7 +472,7 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
     DWORD returnedHere = 0;
     if (bytesReturned == nullptr)
         bytesReturned = &returnedHere;
-    const std::optional<FaultSpec> fault = TakeFault(Call::Control);
+    const std::optional<InjectedFault> fault = TakeFault(Call::Control);
     const std::vector<uint8_t> before = BufferBefore(fault, out, outSize);
     BOOL result = FALSE;
     if (sim->real) {
@@ -506,7 +506,7 @@ BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, 
     record.position = sim->position;
     record.size = size;
     const PhysicalDrive* drive = sim->isDrive ? g_state->machine.Drive(sim->slot) : nullptr;
-    const std::optional<FaultSpec> fault = TakeFault(Call::Read);
+    const std::optional<InjectedFault> fault = TakeFault(Call::Read);
     const std::vector<uint8_t> before = BufferBefore(fault, buffer, size);
     DWORD readHere = 0;
     if (read == nullptr)
@@ -853,7 +853,7 @@ void Simulation::RunToolInProcess(bool on)
         g_state->toolInProcess = on;
 }
 
-void Simulation::InjectFault(const FaultSpec& fault)
+void Simulation::InjectFault(const InjectedFault& fault)
 {
     if (!attached_ || fault.n < 1)
         return;

@@ -53,7 +53,7 @@ enum class Fault {
     Oversized,  // the answer is written whole, but bytesReturned / bytes read claim `bytes`
                 // (-1: the caller's buffer size + 1), more than the buffer holds
 };
-struct FaultSpec {
+struct InjectedFault {
     Call call = Call::Control;
     int n = 1;
     Fault fault = Fault::Fail;
@@ -104,7 +104,7 @@ public:
     // Makes the n-th open, control request or read from now on go wrong (see Fault). Several
     // faults may wait at once; each applies once. A Short or Oversized fault changes only a call
     // that succeeds with at least one byte; on an open only Fail applies.
-    void InjectFault(const FaultSpec& fault);
+    void InjectFault(const InjectedFault& fault);
     void ClearFaults();
     // Answers `folder` to the module's GetWindowsDirectoryA (empty: Windows' own answer). A folder
     // that does not exist stands for a Windows folder the module can't write to: permission bits
