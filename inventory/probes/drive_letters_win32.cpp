@@ -11,6 +11,7 @@
 namespace {
 constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;  // IOCTL_STORAGE_GET_DEVICE_NUMBER
 constexpr DWORD kFileDeviceDisk = 7;                   // FILE_DEVICE_DISK
+constexpr DWORD kDeviceNumberEnd = 8;                  // DeviceType (0-3), DeviceNumber (4-7)
 }  // namespace
 
 static_assert(sizeof(STORAGE_DEVICE_NUMBER) == 12, "DeviceType, DeviceNumber, PartitionNumber");
@@ -34,8 +35,11 @@ bool QueryStorageDeviceNumber(const char* name, STORAGE_DEVICE_NUMBER* number)
     if (volume == INVALID_HANDLE_VALUE)
         return false;
     DWORD returned = 0;
+    // An answer that stops before DeviceNumber's end (byte 8) would map the letter to whatever
+    // the zeroed structure holds, disk 0: it counts as no answer.
     bool answered = DeviceIoControl(volume, kStorageGetDeviceNumber, nullptr, 0, number, sizeof(*number), &returned,
-                                    nullptr) != FALSE;
+                                    nullptr) != FALSE
+                    && returned >= kDeviceNumberEnd;
     CloseHandle(volume);
     return answered;
 }

@@ -22,7 +22,9 @@ int32_t ReadSectorZeroEmptyFlag(HANDLE drive)
     uint8_t sector[kSectorSize] = {};
     DWORD read = 0;
     SetFilePointer(drive, 0, nullptr, FILE_BEGIN);
-    if (!ReadFile(drive, sector, kSectorSize, &read, nullptr))
+    // A read that returns fewer than 512 bytes leaves the rest of the buffer zero: judged on it,
+    // a disk holding data could pass for blank. It counts as unreadable.
+    if (!ReadFile(drive, sector, kSectorSize, &read, nullptr) || read < kSectorSize)
         return -1;
     return SectorZeroEmptyFlag(sector);
 }

@@ -130,11 +130,14 @@ int main(int argc, char** argv)
         return 0;
     case Behaviour::Normal:
     case Behaviour::Slow:
+    case Behaviour::Crash:
         break;
     }
     _setmode(_fileno(stdout), _O_BINARY);  // the report's lines carry their own CR LF
     const RaidReport report = WriteRaidReport(state);
     Write(report.disks);
+    if (state.behaviour == Behaviour::Crash)
+        return state.exitCode;  // the volumes and arrays are never written
     if (state.behaviour == Behaviour::Slow)
         Sleep(static_cast<DWORD>(state.delayMs < 0 ? 0 : state.delayMs));
     Write(report.rest);

@@ -227,6 +227,8 @@ bool ReadRaidState(const std::string& json, RaidState& state, std::string& error
         state.behaviour = Behaviour::Fail;
     else if (behaviour == "hang")
         state.behaviour = Behaviour::Hang;
+    else if (behaviour == "crash")
+        state.behaviour = Behaviour::Crash;
     else {
         error = "unknown behaviour \"" + behaviour + "\"";
         return false;

@@ -29,6 +29,7 @@ enum class Behaviour {
     Silent,   // write nothing, exit 0
     Fail,     // write an error text to standard error only, exit with exitCode
     Hang,     // write nothing, keep running for delayMs, exit 0
+    Crash,    // write the physical-disk section, then end with exitCode as a crashed tool would
 };
 
 struct RaidState {

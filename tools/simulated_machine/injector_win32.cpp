@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace simulated_machine {
 
@@ -20,6 +21,7 @@ using CloseHandleFn = BOOL(WINAPI*)(HANDLE);
 using GetLogicalDrivesFn = DWORD(WINAPI*)();
 using WinExecFn = UINT(WINAPI*)(LPCSTR, UINT);
 using DeleteFileAFn = BOOL(WINAPI*)(LPCSTR);
+using GetWindowsDirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
 
 struct SimHandle {
     std::string path;
@@ -28,6 +30,11 @@ struct SimHandle {
     char letter = 0;
     int64_t position = 0;
     bool real = false;  // a device of this machine, opened for a live recording
+};
+
+struct PendingFault {
+    InjectedFault fault;
+    uint64_t at = 0;  // the call count of its kind at which it applies
 };
 
 struct Patch {
@@ -49,6 +56,10 @@ struct State {
     GetLogicalDrivesFn getLogicalDrives = GetLogicalDrives;
     WinExecFn winExec = WinExec;
     DeleteFileAFn deleteFile = DeleteFileA;
+    GetWindowsDirectoryAFn getWindowsDirectory = GetWindowsDirectoryA;
+    std::string windowsFolder;  // answered to GetWindowsDirectoryA when not empty
+    uint64_t calls[3] = {};     // opens, control requests and reads so far, by Call
+    std::vector<PendingFault> faults;
     bool toolInProcess = false;  // WinExec writes the tool's report itself
     bool live = false;       // device calls go to this machine's own devices
     bool recording = false;  // answers are collected into `recorded`
@@ -56,6 +67,65 @@ struct State {
 };
 
 State* g_state = nullptr;
+
+// Counts one call of `kind` and takes the fault waiting for it, if any.
+std::optional<InjectedFault> TakeFault(Call kind)
+{
+    const uint64_t count = ++g_state->calls[static_cast<int>(kind)];
+    for (auto it = g_state->faults.begin(); it != g_state->faults.end(); ++it) {
+        if (it->fault.call == kind && it->at == count) {
+            InjectedFault fault = it->fault;
+            g_state->faults.erase(it);
+            return fault;
+        }
+    }
+    return std::nullopt;
+}
+
+// Applies a control request's or read's fault to its answer: `before` is the caller's buffer as
+// it was before the call, `done` the bytes the call reports.
+BOOL ApplyFault(const InjectedFault& fault, BOOL result, void* buffer, DWORD size, const std::vector<uint8_t>& before,
+                DWORD* done, DWORD failError)
+{
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    const DWORD written = *done < size ? *done : size;
+    switch (fault.fault) {
+    case Fault::Fail:
+        if (bytes != nullptr && size > 0)
+            std::memcpy(bytes, before.data(), size);
+        *done = 0;
+        g_state->log.faultsApplied += result ? 1 : 0;
+        SetLastError(failError);
+        return FALSE;
+    case Fault::Short: {
+        if (!result || written == 0 || bytes == nullptr)
+            return result;
+        DWORD kept = fault.bytes < 0 ? written / 2 : static_cast<DWORD>(fault.bytes < written ? fault.bytes : written);
+        if (kept >= written)
+            kept = written - 1;
+        std::memcpy(bytes + kept, before.data() + kept, size - kept);
+        *done = kept;
+        ++g_state->log.faultsApplied;
+        return result;
+    }
+    case Fault::Oversized:
+        if (!result || written == 0)
+            return result;
+        *done = fault.bytes > static_cast<int64_t>(size) && fault.bytes <= 0xFFFFFFFF ? static_cast<DWORD>(fault.bytes)
+                                                                                    : size + 1;
+        ++g_state->log.faultsApplied;
+        return result;
+    }
+    return result;
+}
+
+std::vector<uint8_t> BufferBefore(const std::optional<InjectedFault>& fault, const void* buffer, DWORD size)
+{
+    if (!fault || buffer == nullptr)
+        return {};
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    return std::vector<uint8_t>(bytes, bytes + size);
+}
 
 SimHandle* Find(HANDLE handle)
 {
@@ -212,9 +282,17 @@ HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     char letter = 0;
     if (!SimulatedPath(path, &slot, &letter))
         return g_state->createFile(path, access, share, security, disposition, flags, templateFile);
+    const std::optional<InjectedFault> fault = TakeFault(Call::Open);
+    const bool failOpen = fault && fault->fault == Fault::Fail;
     if (g_state->live) {
         HANDLE handle = g_state->createFile(path, access, share, security, disposition, flags, templateFile);
-        const DWORD error = GetLastError();
+        DWORD error = GetLastError();
+        if (failOpen && handle != INVALID_HANDLE_VALUE) {
+            g_state->closeHandle(handle);
+            handle = INVALID_HANDLE_VALUE;
+            error = ERROR_ACCESS_DENIED;
+            ++g_state->log.faultsApplied;
+        }
         OpenRecord record;
         record.path = path;
         record.access = access;
@@ -263,6 +341,11 @@ HANDLE WINAPI SimCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     if (opens && disposition != OPEN_EXISTING) {
         opens = false;
         error = ERROR_INVALID_PARAMETER;
+    }
+    if (opens && failOpen) {
+        opens = false;
+        error = ERROR_ACCESS_DENIED;
+        ++g_state->log.faultsApplied;
     }
     HANDLE handle = INVALID_HANDLE_VALUE;
     if (opens) {
@@ -389,6 +472,8 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
     DWORD returnedHere = 0;
     if (bytesReturned == nullptr)
         bytesReturned = &returnedHere;
+    const std::optional<InjectedFault> fault = TakeFault(Call::Control);
+    const std::vector<uint8_t> before = BufferBefore(fault, out, outSize);
     BOOL result = FALSE;
     if (sim->real) {
         result = g_state->deviceIoControl(handle, code, in, inSize, out, outSize, bytesReturned, overlapped);
@@ -401,6 +486,8 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
         result = entry ? LetterControl(*entry, code, out, outSize, bytesReturned)
                        : Fail(ERROR_DEVICE_NOT_CONNECTED, bytesReturned);
     }
+    if (fault)
+        result = ApplyFault(*fault, result, out, out ? outSize : 0, before, bytesReturned, ERROR_IO_DEVICE);
     const DWORD error = GetLastError();
     record.succeeded = result != FALSE;
     g_state->log.controls.push_back(std::move(record));
@@ -419,6 +506,11 @@ BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, 
     record.position = sim->position;
     record.size = size;
     const PhysicalDrive* drive = sim->isDrive ? g_state->machine.Drive(sim->slot) : nullptr;
+    const std::optional<InjectedFault> fault = TakeFault(Call::Read);
+    const std::vector<uint8_t> before = BufferBefore(fault, buffer, size);
+    DWORD readHere = 0;
+    if (read == nullptr)
+        read = &readHere;
     BOOL result = FALSE;
     if (sim->real) {
         DWORD done = 0;
@@ -448,6 +540,12 @@ BOOL WINAPI SimReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD read, 
         if (read)
             *read = size;
         result = TRUE;
+    }
+    if (fault) {
+        result = ApplyFault(*fault, result, buffer, buffer ? size : 0, before, read, ERROR_CRC);
+        // The file pointer moves by what was really read: nothing on a failure, less when short.
+        if (!sim->real)
+            sim->position = record.position + (result ? (*read < size ? *read : size) : 0);
     }
     if (!sim->real && g_state->recording && sim->isDrive && record.position == 0 && size >= 512) {
         PhysicalDrive& recorded = RecordedDrive(sim->slot);
@@ -522,6 +620,8 @@ UINT WriteReportInProcess()
     if (state.behaviour == Behaviour::Normal || state.behaviour == Behaviour::Slow) {
         const RaidReport report = WriteRaidReport(state);
         text = report.disks + report.rest;
+    } else if (state.behaviour == Behaviour::Crash) {
+        text = WriteRaidReport(state).disks;
     }
     HANDLE file = CreateFileA("Graid.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -535,9 +635,27 @@ UINT WriteReportInProcess()
 UINT WINAPI SimWinExec(LPCSTR commandLine, UINT show)
 {
     g_state->log.winExecs.push_back(commandLine ? commandLine : "");
-    if (g_state->toolInProcess)
+    if (g_state->toolInProcess) {
+        // As WinExec: a batch file that is not there starts nothing.
+        std::string program = commandLine ? commandLine : "";
+        if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+            program = program.substr(1, program.size() - 2);
+        if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return ERROR_FILE_NOT_FOUND;
         return WriteReportInProcess();
+    }
     return g_state->winExec(commandLine, show);
+}
+
+UINT WINAPI SimGetWindowsDirectoryA(LPSTR buffer, UINT size)
+{
+    if (g_state->windowsFolder.empty())
+        return g_state->getWindowsDirectory(buffer, size);
+    const UINT length = static_cast<UINT>(g_state->windowsFolder.size());
+    if (buffer == nullptr || size <= length)
+        return length + 1;  // the size the buffer needs
+    std::memcpy(buffer, g_state->windowsFolder.c_str(), length + 1);
+    return length;
 }
 
 // orb2 deletes Graid.txt at the end of the scan: a recording keeps the report first.
@@ -674,6 +792,8 @@ bool Hook(HMODULE module, std::unique_ptr<State> state, std::string* error)
          reinterpret_cast<void**>(&state->getLogicalDrives)},
         {"WinExec", reinterpret_cast<void*>(SimWinExec), reinterpret_cast<void**>(&state->winExec)},
         {"DeleteFileA", reinterpret_cast<void*>(SimDeleteFileA), reinterpret_cast<void**>(&state->deleteFile)},
+        {"GetWindowsDirectoryA", reinterpret_cast<void*>(SimGetWindowsDirectoryA),
+         reinterpret_cast<void**>(&state->getWindowsDirectory)},
     };
     g_state = state.get();  // the replacements read it from their first call on
     if (!PatchImports(module, replacements, sizeof(replacements) / sizeof(replacements[0]), state->patches, error)) {
@@ -731,6 +851,26 @@ void Simulation::RunToolInProcess(bool on)
 {
     if (attached_)
         g_state->toolInProcess = on;
+}
+
+void Simulation::InjectFault(const InjectedFault& fault)
+{
+    if (!attached_ || fault.n < 1)
+        return;
+    const uint64_t count = g_state->calls[static_cast<int>(fault.call)];
+    g_state->faults.push_back({fault, count + static_cast<uint64_t>(fault.n)});
+}
+
+void Simulation::ClearFaults()
+{
+    if (attached_)
+        g_state->faults.clear();
+}
+
+void Simulation::SetWindowsFolder(const std::string& folder)
+{
+    if (attached_)
+        g_state->windowsFolder = folder;
 }
 
 void Simulation::SetMachine(const Machine& machine)

@@ -1,7 +1,7 @@
 #pragma once
 // Runs a loaded module (orb2.dll) against a simulated machine: its imported device calls
 // (CreateFileA, DeviceIoControl, ReadFile, SetFilePointer, CloseHandle, GetLogicalDrives,
-// WinExec) are redirected by patching that module's import address table. Paths other than
+// WinExec, DeleteFileA, GetWindowsDirectoryA) are redirected by patching that module's import address table. Paths other than
 // "\\.\PhysicalDriveN" and "\\.\X:", and handles the simulation did not open, pass through to
 // Windows. Every simulated call is recorded so that tests can assert the exact calls made.
 #include <windows.h>
@@ -41,6 +41,25 @@ struct ReadRecord {
     bool succeeded = false;
 };
 
+// Fault injection: the n-th simulated call of one kind, counted from the injection (1 = the
+// next one), goes wrong in one of three ways.
+enum class Call { Open, Control, Read };
+enum class Fault {
+    Fail,       // the call fails: opens with ERROR_ACCESS_DENIED, control requests with
+                // ERROR_IO_DEVICE, reads with ERROR_CRC; nothing is written, 0 bytes returned
+    Short,      // a control request or read succeeds with `bytes` bytes (-1: half) of its full
+                // answer, and bytesReturned / bytes read say so; the rest of the caller's buffer
+                // stays as it was
+    Oversized,  // the answer is written whole, but bytesReturned / bytes read claim `bytes`
+                // (-1: the caller's buffer size + 1), more than the buffer holds
+};
+struct InjectedFault {
+    Call call = Call::Control;
+    int n = 1;
+    Fault fault = Fault::Fail;
+    int64_t bytes = -1;
+};
+
 struct CallLog {
     std::vector<OpenRecord> opens;       // simulated paths only
     std::vector<ControlRecord> controls; // on simulated handles
@@ -49,6 +68,7 @@ struct CallLog {
     int seeks = 0;
     int logicalDriveQueries = 0;
     int handlesOpen = 0;                 // simulated handles not yet closed
+    int faultsApplied = 0;               // injected faults that changed a call
 };
 
 class Simulation {
@@ -77,8 +97,19 @@ public:
     // stand-in raidcfg32.exe would write it for the machine's "raid_state", and starts no
     // process. A scan then finds its report at the first attempt and makes no pause, so that
     // thousands of scans fit in a test. "silent" and "fail" leave an empty report (what cmd's
-    // redirection creates), "hang" none. Off by default: the real chain runs.
+    // redirection creates), "crash" the physical-disk section, "hang" none. A batch file that is
+    // not there starts nothing (WinExec's ERROR_FILE_NOT_FOUND). Off by default: the real chain runs.
     void RunToolInProcess(bool on);
+
+    // Makes the n-th open, control request or read from now on go wrong (see Fault). Several
+    // faults may wait at once; each applies once. A Short or Oversized fault changes only a call
+    // that succeeds with at least one byte; on an open only Fail applies.
+    void InjectFault(const InjectedFault& fault);
+    void ClearFaults();
+    // Answers `folder` to the module's GetWindowsDirectoryA (empty: Windows' own answer). A folder
+    // that does not exist stands for a Windows folder the module can't write to: permission bits
+    // do not hold for root under Wine, a missing folder refuses every file in the same way.
+    void SetWindowsFolder(const std::string& folder);
 
     // Swaps the machine between scans (the imports stay patched).
     void SetMachine(const Machine& machine);

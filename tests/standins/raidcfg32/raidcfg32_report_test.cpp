@@ -93,6 +93,7 @@ TEST(RaidCfg32Report, MisbehaviourAndVerbatimReport)
     EXPECT_EQ(2500, Read(R"({"behaviour":"slow","delay_ms":2500})").delayMs);
     EXPECT_EQ(Behaviour::Silent, Read(R"({"behaviour":"silent"})").behaviour);
     EXPECT_EQ(Behaviour::Hang, Read(R"({"behaviour":"hang"})").behaviour);
+    EXPECT_EQ(Behaviour::Crash, Read(R"({"behaviour":"crash"})").behaviour);
     const RaidState fail = Read(R"({"behaviour":"fail","exit_code":7})");
     EXPECT_EQ(Behaviour::Fail, fail.behaviour);
     EXPECT_EQ(7, fail.exitCode);
