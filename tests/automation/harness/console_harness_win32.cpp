@@ -115,30 +115,43 @@ std::string ReadWholeFile(const std::string& path)
     return text;
 }
 
-// Running copies of the console's program started from its folder, as process ids.
-std::vector<DWORD> ConsoleProcesses(Console console)
+// Running copies of the console's program started from its folder, as open process handles
+// (query, terminate, wait) that the caller closes. The image is checked through the same handle
+// that is returned: a process id alone may be reused by another test's new process as soon as
+// the console ends, and terminating it would kill that process while it starts.
+std::vector<HANDLE> ConsoleProcesses(Console console)
 {
-    std::vector<DWORD> ids;
+    std::vector<HANDLE> found;
     std::string program = ConsoleProgramPath(console);
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
+        return found;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         if (!SameText(entry.szExeFile, ProgramName(console)))
             continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                     entry.th32ProcessID);
         if (!process)
             continue;
         char image[MAX_PATH + 1] = {};
         DWORD size = MAX_PATH;
-        if (QueryFullProcessImageNameA(process, 0, image, &size) && SameText(image, program))
-            ids.push_back(entry.th32ProcessID);
-        CloseHandle(process);
+        if (QueryFullProcessImageNameA(process, 0, image, &size) && SameText(image, program)
+            && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+            found.push_back(process);
+        else
+            CloseHandle(process);
     }
     CloseHandle(snapshot);
-    return ids;
+    return found;
+}
+
+int CloseAll(const std::vector<HANDLE>& processes)
+{
+    for (HANDLE process : processes)
+        CloseHandle(process);
+    return static_cast<int>(processes.size());
 }
 
 void SetOrClear(const char* name, const std::string& value)
@@ -242,18 +255,15 @@ std::string InstallConsole(Console console, const std::vector<std::string>& omit
 
 bool StopConsole(Console console)
 {
-    for (DWORD id : ConsoleProcesses(console)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        if (!process)
-            continue;
+    for (HANDLE process : ConsoleProcesses(console)) {
         TerminateProcess(process, 1);
         WaitForSingleObject(process, kWaitLimitMs);
         CloseHandle(process);
     }
-    return ConsoleProcesses(console).empty();
+    return CloseAll(ConsoleProcesses(console)) == 0;
 }
 
-int RunningConsoleCount(Console console) { return static_cast<int>(ConsoleProcesses(console).size()); }
+int RunningConsoleCount(Console console) { return CloseAll(ConsoleProcesses(console)); }
 
 bool RemoveConsole(Console console)
 {
