@@ -1,9 +1,10 @@
 #pragma once
 // Runs a loaded module (orb2.dll) against a simulated machine: its imported device calls
 // (CreateFileA, DeviceIoControl, ReadFile, SetFilePointer, CloseHandle, GetLogicalDrives,
-// WinExec, DeleteFileA, GetWindowsDirectoryA) are redirected by patching that module's import address table. Paths other than
-// "\\.\PhysicalDriveN" and "\\.\X:", and handles the simulation did not open, pass through to
-// Windows. Every simulated call is recorded so that tests can assert the exact calls made.
+// WinExec, DeleteFileA, GetWindowsDirectoryA) are redirected by patching that module's import
+// address table. Paths other than "\\.\PhysicalDriveN" and "\\.\X:", and handles the
+// simulation did not open, pass through to Windows. Every simulated call is recorded so that
+// tests can assert the exact calls made.
 #include <windows.h>
 
 #include <cstdint>
