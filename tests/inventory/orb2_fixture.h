@@ -3,6 +3,7 @@
 // device calls answered by a simulated machine.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -10,6 +11,37 @@
 #include <gtest/gtest.h>
 
 #include "tools/simulated_machine/simulated_machine.h"
+
+// A file of the RAID tool's run: the Windows folder + "\\" + name.
+inline std::string WindowsFile(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, sizeof folder);
+    return std::string(folder) + "\\" + name;
+}
+
+// None of the three files of the tool's run (Raidcfg32.exe, G.bat, Graid.txt) is there.
+inline bool ToolFilesGone()
+{
+    for (const char* name : {"Raidcfg32.exe", "G.bat", "Graid.txt"}) {
+        if (GetFileAttributesA(WindowsFile(name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            return false;
+    }
+    return true;
+}
+
+// Polls `done` every 50 ms for up to `seconds`.
+template <typename Condition>
+bool WaitFor(Condition done, int seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done())
+            return true;
+        Sleep(50);
+    }
+    return done();
+}
 
 class Orb2Fixture : public ::testing::Test {
 protected:

@@ -61,33 +61,9 @@ const char* const kNoArrayState = R"({
   "disks": [ {"serial": "WD-WCAV12345678", "bus_id": 0, "summary": "Non-RAID Disk"} ]
 })";
 
-std::string WindowsFile(const char* name)
-{
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\" + name;
-}
-
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool RaidFilesGone()
-{
-    return !Exists(WindowsFile("Raidcfg32.exe")) && !Exists(WindowsFile("G.bat")) && !Exists(WindowsFile("Graid.txt"));
-}
-
-// Polls `done` every 100 ms for up to `seconds`.
-template <typename Condition>
-bool WaitFor(Condition done, int seconds)
-{
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (done())
-            return true;
-        Sleep(100);
-    }
-    return done();
 }
 
 Machine MachineWith(const std::string& raidState)
@@ -122,7 +98,7 @@ class ScanEndToEndTest : public Orb2Fixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(WaitFor(RaidFilesGone, 60)) << "files of an earlier run still in the Windows folder";
+        ASSERT_TRUE(WaitFor(ToolFilesGone, 60)) << "files of an earlier run still in the Windows folder";
         Orb2Fixture::SetUp();
     }
     void Attach(const std::string& raidState) { AttachMachine(MachineWith(raidState)); }

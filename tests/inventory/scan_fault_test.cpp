@@ -135,35 +135,6 @@ Machine WithRaidState(Machine machine, const std::string& state)
     return machine;
 }
 
-std::string WindowsFile(const char* name)
-{
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\" + name;
-}
-
-bool ToolFilesGone()
-{
-    for (const char* name : {"Raidcfg32.exe", "G.bat", "Graid.txt"}) {
-        if (GetFileAttributesA(WindowsFile(name).c_str()) != INVALID_FILE_ATTRIBUTES)
-            return false;
-    }
-    return true;
-}
-
-// Polls `done` every 50 ms for up to `seconds`.
-template <typename Condition>
-bool WaitFor(Condition done, int seconds)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done())
-            return true;
-        Sleep(50);
-    }
-    return done();
-}
-
 // The drive or letter a simulated path names.
 int SlotOf(const std::string& path)
 {

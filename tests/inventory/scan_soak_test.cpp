@@ -28,22 +28,6 @@ int EnvironmentNumber(const char* name, int fallback)
     return value && *value ? std::atoi(value) : fallback;
 }
 
-std::string WindowsFile(const char* name)
-{
-    char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\" + name;
-}
-
-bool ToolFilesLeft()
-{
-    for (const char* name : {"Raidcfg32.exe", "G.bat", "Graid.txt"}) {
-        if (GetFileAttributesA(WindowsFile(name).c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-    }
-    return false;
-}
-
 class ScanSoakTest : public Orb2Fixture {};
 
 TEST_F(ScanSoakTest, ScansKeepTheirAnswersMemoryAndHandles)
@@ -77,7 +61,7 @@ TEST_F(ScanSoakTest, ScansKeepTheirAnswersMemoryAndHandles)
         Ask(0);
         answers = Answers();
         changed += answers != expected;
-        filesLeft += ToolFilesLeft();
+        filesLeft += !ToolFilesGone();
         simulatedHandlesLeft += simulation_.Log().handlesOpen != 0;
         simulation_.ClearLog();
     }
