@@ -11,6 +11,8 @@ StandinOptions options;
 std::string programName;
 std::string programFolder;
 int openWindows = 0;
+HINSTANCE windowInstance;
+const char* windowClassName = "";
 
 struct PendingOpen {
     UINT_PTR timer;
@@ -230,6 +232,68 @@ bool LogInput(HWND window, const char* title, UINT message, WPARAM wParam, LPARA
     Log("click", title, {std::string("button=") + button, "x=" + std::to_string(point.x),
                          "y=" + std::to_string(point.y)});
     return true;
+}
+
+void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure)
+{
+    windowInstance = instance;
+    windowClassName = className;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+}
+
+namespace {
+
+HWND CreateStandinWindow(const char* title, int x, int y, int width, int height, void* record)
+{
+    return CreateWindowExA(0, windowClassName, title, WS_OVERLAPPEDWINDOW, x, y, width, height, nullptr, nullptr,
+                           windowInstance, record);
+}
+
+}  // namespace
+
+HWND OpenMainWindow(const char* title, void* record, int showCommand)
+{
+    HWND window = CreateStandinWindow(title, 40, 40, 640, 480, record);
+    if (!window)
+        return nullptr;
+    WindowOpened(window, title);
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+HWND OpenDialogWindow(const char* title, int x, int y, int width, int height, void* record)
+{
+    HWND window = CreateStandinWindow(title, x, y, width, height, record);
+    if (!window)
+        return nullptr;
+    WindowOpened(window, title);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    return window;
+}
+
+void BringBackOrRequest(HWND open, const char* title, CreateWindowFunction create, void* context)
+{
+    if (open)
+        SetForegroundWindow(open);
+    else
+        RequestOpen(title, create, context);
+}
+
+int RequestMainWindowAndRun(const char* title, CreateWindowFunction create)
+{
+    if (options.startDelayMs > 0)
+        Sleep(static_cast<DWORD>(options.startDelayMs));
+    RequestOpen(title, create, nullptr);
+    return RunStandin();
 }
 
 int RunStandin()

@@ -56,6 +56,18 @@ void WindowOpened(HWND window, const char* title);
 // From WM_DESTROY; the program ends when its last window is gone and none is pending.
 void WindowClosed(HWND window, const char* title);
 
+// The stand-in's windows: one class (arrow cursor, window-coloured background), each window
+// created with its own record as creation data. RegisterWindowClass comes first.
+void RegisterWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure);
+// The main window at (40, 40), 640 by 480, shown as WinMain was asked to; logs "open".
+HWND OpenMainWindow(const char* title, void* record, int showCommand);
+// A dialog or wizard, shown in front with the keyboard focus; logs "open".
+HWND OpenDialogWindow(const char* title, int x, int y, int width, int height, void* record);
+// An open window (`open` not null) comes to the front again; a closed one is requested.
+void BringBackOrRequest(HWND open, const char* title, CreateWindowFunction create, void* context);
+// After the start-delay switch's pause, requests the main window and runs the message loop.
+int RequestMainWindowAndRun(const char* title, CreateWindowFunction create);
+
 // Logs a keyboard or mouse message received by the window; false for other messages.
 bool LogInput(HWND window, const char* title, UINT message, WPARAM wParam, LPARAM lParam);
 // A mouse message's point relative to the window's rectangle (GetWindowRect).

@@ -57,7 +57,6 @@ int modifyPage = 1;
 int modifyVerticalShift = 0;   // 8 on Windows NT 6.x
 int lastClickedRow = 0;
 DWORD lastClickTime = 0;
-HINSTANCE instance;
 int showMain = SW_SHOW;
 const char kClassName[] = "OrbMsmStandinWindow";
 
@@ -102,13 +101,6 @@ void CloseMenu()
     menuSelection = -1;
 }
 
-HWND CreateStandinWindow(Window& window, int x, int y, int width, int height)
-{
-    window.handle = CreateWindowExA(0, kClassName, window.title, WS_OVERLAPPEDWINDOW, x, y, width,
-                                    height, nullptr, nullptr, instance, &window);
-    return window.handle;
-}
-
 void OpenWizard(void* context)
 {
     Window& wizard = *static_cast<Window*>(context);
@@ -116,21 +108,12 @@ void OpenWizard(void* context)
         createPage = 1;
     else
         modifyPage = 1;
-    if (!CreateStandinWindow(wizard, 160, 120, 520, 385))
-        return;
-    standin::WindowOpened(wizard.handle, wizard.title);
-    ShowWindow(wizard.handle, SW_SHOW);
-    SetForegroundWindow(wizard.handle);
-    SetFocus(wizard.handle);
+    wizard.handle = standin::OpenDialogWindow(wizard.title, 160, 120, 520, 385, &wizard);
 }
 
 void RequestWizard(Window& wizard)
 {
-    if (wizard.handle) {
-        SetForegroundWindow(wizard.handle);
-        return;
-    }
-    standin::RequestOpen(wizard.title, OpenWizard, &wizard);
+    standin::BringBackOrRequest(wizard.handle, wizard.title, OpenWizard, &wizard);
 }
 
 void ChooseMenuItem()
@@ -277,11 +260,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 
 void OpenMainWindow(void*)
 {
-    if (!CreateStandinWindow(mainWindow, 40, 40, 640, 480))
-        return;
-    standin::WindowOpened(mainWindow.handle, mainWindow.title);
-    ShowWindow(mainWindow.handle, showMain);
-    UpdateWindow(mainWindow.handle);
+    mainWindow.handle = standin::OpenMainWindow(mainWindow.title, &mainWindow, showMain);
 }
 
 void ReportLanguages()
@@ -305,7 +284,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
 {
     if (!standin::RunningAs(standin::kMsmProgram))
         return standin::RunAsDecoy();
-    instance = hInstance;
     showMain = showCommand;
     modifyVerticalShift = VerticalShiftForThisWindows();
 
@@ -313,16 +291,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
     Log("action", standin::kMsmProgram, {"what=layout", "shift=" + std::to_string(modifyVerticalShift)});
     ReportLanguages();
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = hInstance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass);
-
-    if (standin::Options().startDelayMs > 0)
-        Sleep(static_cast<DWORD>(standin::Options().startDelayMs));
-    standin::RequestOpen(mainWindow.title, OpenMainWindow, nullptr);
-    return standin::RunStandin();
+    standin::RegisterWindowClass(hInstance, kClassName, WindowProcedure);
+    return standin::RequestMainWindowAndRun(mainWindow.title, OpenMainWindow);
 }

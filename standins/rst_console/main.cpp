@@ -112,7 +112,6 @@ ConsoleWindow confirmWindow = {standin::kRstConfirmTitle, nullptr, &kConfirmPage
 ConsoleWindow completeWindow = {standin::kRstCompleteTitle, nullptr, &kCompletePage, 0, {}, nullptr};
 // The disks chosen on the disks page, kept for the volume the confirmation creates.
 bool chosenPorts[4];
-HINSTANCE instance;
 int showMain = SW_SHOW;
 const char kClassName[] = "OrbRstStandinWindow";
 
@@ -133,34 +132,17 @@ void ShowPage(ConsoleWindow& window, const Page& page)
         InvalidateRect(window.handle, nullptr, TRUE);
 }
 
-HWND CreateConsoleWindow(ConsoleWindow& window, int x, int y, int width, int height)
+void OpenDialog(void* context)
 {
-    window.handle = CreateWindowExA(0, kClassName, window.title, WS_OVERLAPPEDWINDOW, x, y, width,
-                                    height, nullptr, nullptr, instance, &window);
-    return window.handle;
-}
-
-void ShowDialogWindow(ConsoleWindow& window)
-{
+    ConsoleWindow& window = *static_cast<ConsoleWindow*>(context);
     window.focus = 0;
     std::memset(window.checked, 0, sizeof(window.checked));
-    if (!CreateConsoleWindow(window, 140, 140, 420, 300))
-        return;
-    standin::WindowOpened(window.handle, window.title);
-    ShowWindow(window.handle, SW_SHOW);
-    SetForegroundWindow(window.handle);
-    SetFocus(window.handle);
+    window.handle = standin::OpenDialogWindow(window.title, 140, 140, 420, 300, &window);
 }
-
-void OpenDialog(void* context) { ShowDialogWindow(*static_cast<ConsoleWindow*>(context)); }
 
 void RequestDialog(ConsoleWindow& window)
 {
-    if (window.handle) {  // already open: bring it back
-        SetForegroundWindow(window.handle);
-        return;
-    }
-    standin::RequestOpen(window.title, OpenDialog, &window);
+    standin::BringBackOrRequest(window.handle, window.title, OpenDialog, &window);
 }
 
 std::string ChosenPortList()
@@ -386,11 +368,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 
 void OpenMainWindow(void*)
 {
-    if (!CreateConsoleWindow(mainWindow, 40, 40, 640, 480))
-        return;
-    standin::WindowOpened(mainWindow.handle, mainWindow.title);
-    ShowWindow(mainWindow.handle, showMain);
-    UpdateWindow(mainWindow.handle);
+    mainWindow.handle = standin::OpenMainWindow(mainWindow.title, &mainWindow, showMain);
 }
 
 void ReportCultures()
@@ -408,7 +386,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
 {
     if (!standin::RunningAs(standin::kRstProgram))
         return standin::RunAsDecoy();
-    instance = hInstance;
     showMain = showCommand;
     mainWindow.press = PressMain;
     addDiskWindow.press = PressAddDisk;
@@ -418,16 +395,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int showCommand)
     standin::StartStandin(standin::kRstProgram);
     ReportCultures();
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = hInstance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass);
-
-    if (standin::Options().startDelayMs > 0)
-        Sleep(static_cast<DWORD>(standin::Options().startDelayMs));
-    standin::RequestOpen(mainWindow.title, OpenMainWindow, nullptr);
-    return standin::RunStandin();
+    standin::RegisterWindowClass(hInstance, kClassName, WindowProcedure);
+    return standin::RequestMainWindowAndRun(mainWindow.title, OpenMainWindow);
 }
