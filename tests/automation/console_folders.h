@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folders_win32.h"  // RemoveTree
+
 std::string ProgramFiles();
 std::string IntelFolder();  // <Program Files>\Intel
 std::string RstFolder();    // ...\Intel\Intel(R) Rapid Storage Technology
@@ -11,7 +13,6 @@ std::string MsmFolder();    // ...\Intel\Intel Matrix Storage Manager
 bool Exists(const std::string& path);
 void WriteTestFile(const std::string& path, const std::string& content);
 std::string ReadTestFile(const std::string& path);  // the whole file, or "<unreadable>"
-void RemoveTree(const std::string& path);
 
 // One line per entry under the Intel folder, sorted: "<relative path>/" for a folder,
 // "<relative path> (<size> bytes)" for a file, followed by " = <content>" when asked.

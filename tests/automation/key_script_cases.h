@@ -152,3 +152,18 @@ inline std::vector<ScriptCase> KeyScriptCases()
         {"digits", {"1"}, true, Press(Digit1)},
     };
 }
+
+// Runs every case with a sender of its own and compares the events recorded with the expected.
+inline void ExpectEveryScriptCase()
+{
+    for (const ScriptCase& c : KeyScriptCases()) {
+        SCOPED_TRACE(c.what);
+        KeyScriptSender sender;
+        InputRecorder::Start();
+        bool result = false;
+        for (const std::string& script : c.scripts)
+            result = sender.SendKeyScript(script.c_str());
+        EXPECT_EQ(c.lastResult, result);
+        EXPECT_TRUE(SameEvents(c.expected, InputRecorder::Finish()));
+    }
+}

@@ -21,16 +21,7 @@ protected:
 TEST_F(KeyScriptOnUsLayout, SendsTheEventsOfEachScript)
 {
     ASSERT_EQ(0u, GetVersion() & 0x80000000u) << "Wine reports the NT family";
-    for (const ScriptCase& c : KeyScriptCases()) {
-        SCOPED_TRACE(c.what);
-        KeyScriptSender sender;
-        InputRecorder::Start();
-        bool result = false;
-        for (const std::string& script : c.scripts)
-            result = sender.SendKeyScript(script.c_str());
-        EXPECT_EQ(c.lastResult, result);
-        EXPECT_TRUE(SameEvents(c.expected, InputRecorder::Finish()));
-    }
+    ExpectEveryScriptCase();
 }
 
 // The process-wide sender keeps its delay from one script to the next.

@@ -72,16 +72,7 @@ KeyInputCalls KeyInput = {};
 
 TEST_F(KeyScript, SendsTheEventsOfEachScript)
 {
-    for (const ScriptCase& c : KeyScriptCases()) {
-        SCOPED_TRACE(c.what);
-        KeyScriptSender sender;
-        InputRecorder::Start();
-        bool result = false;
-        for (const std::string& script : c.scripts)
-            result = sender.SendKeyScript(script.c_str());
-        EXPECT_EQ(c.lastResult, result);
-        EXPECT_TRUE(SameEvents(c.expected, InputRecorder::Finish()));
-    }
+    ExpectEveryScriptCase();
 }
 
 TEST_F(KeyScript, ParenthesisNamesTypeThroughTheLayout)

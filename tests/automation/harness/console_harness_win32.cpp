@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "standins/console_common/console_entries.h"
+#include "tests/support/folders_win32.h"
 
 namespace orbtest {
 namespace {
@@ -36,12 +37,6 @@ std::string ModuleFolder()
     return module.substr(0, module.find_last_of('\\') + 1);
 }
 
-bool IsFolder(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool MakeFolders(const std::string& path)
 {
     for (std::string::size_type slash = path.find('\\', 3); slash != std::string::npos;
@@ -64,28 +59,6 @@ bool WriteSmallFile(const std::string& path, const std::string& text)
               written == text.size();
     CloseHandle(file);
     return ok;
-}
-
-bool RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    return RemoveDirectoryA(folder.c_str()) || !IsFolder(folder);
 }
 
 bool Omitted(const std::vector<std::string>& omit, const std::string& entry)

@@ -14,6 +14,7 @@
 #include "inventory/raid_report/raid_report_parser.h"
 #include "inventory/raid_report/raid_report_win32.h"
 #include "inventory/raid_report/report_buffer.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -27,20 +28,6 @@ std::string WindowsFolder()
 std::string InWindows(const char* name) { return WindowsFolder() + "\\" + name; }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadAll(const std::string& path)
-{
-    std::string text;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return text;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.append(chunk, n);
-    std::fclose(f);
-    return text;
-}
 
 void WriteAll(const std::string& path, const std::string& text)
 {

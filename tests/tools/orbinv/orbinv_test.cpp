@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "tests/support/file_text.h"
 #include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
@@ -32,20 +33,6 @@ std::string TempFolder()
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
     return folder;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::string text;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return text;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.append(chunk, n);
-    std::fclose(f);
-    return text;
 }
 
 struct ProgramRun {
