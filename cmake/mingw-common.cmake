@@ -1,9 +1,13 @@
-# Shared part of the MinGW-w64 toolchain files; ORB_MINGW_PREFIX names the target triple.
-# The -posix compilers carry the threading support that std::mutex (and so GoogleTest) needs.
+# Shared part of the MinGW-w64 toolchain files. ORB_MINGW_PREFIX names the target triple and
+# ORB_MINGW_THREADS the compilers' thread model:
+#  - win32: no threading runtime at all. The deliverables are built with these: the posix
+#    compilers link winpthreads statically, which imports KERNEL32!GetTickCount64, and Windows XP
+#    refuses to load a binary that imports a function it lacks.
+#  - posix: winpthreads, which std::mutex and so GoogleTest need. The test trees use these.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER   ${ORB_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORB_MINGW_PREFIX}-g++-posix)
+set(CMAKE_C_COMPILER   ${ORB_MINGW_PREFIX}-gcc-${ORB_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${ORB_MINGW_PREFIX}-g++-${ORB_MINGW_THREADS})
 set(CMAKE_RC_COMPILER  ${ORB_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORB_MINGW_PREFIX})
