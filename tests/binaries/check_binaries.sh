@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# check_binaries.sh OBJDUMP BIN_DIR PROCESSOR
+# check_binaries.sh OBJDUMP BIN_DIR PROCESSOR IMPORT_LIST
 # Each deliverable must be a PE image for the processor, import Windows system DLLs only (no
-# MinGW runtime DLL) and export exactly the expected names.
+# MinGW runtime DLL) and export exactly the expected names. The 32-bit ones, and the raidcfg32.exe
+# stand-in that orb2.dll carries, must load on Windows XP SP3: every imported function listed in
+# IMPORT_LIST as existing on XP SP3 or earlier, OS and subsystem versions in the PE header no
+# higher than 5.1.
 set -uo pipefail
-objdump=$1 bin=$2 processor=$3
+objdump=$1 bin=$2 processor=$3 import_list=$4
 failures=0 checks=0
 
 case $processor in
@@ -25,7 +28,9 @@ declare -A expected_exports=(
   [OrbTray.exe]=""
 )
 
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+# A check fails once, however many faults it finds.
+declare -A failed_checks=()
+fail() { echo "FAIL $*"; failed_checks[$checks]=1; failures=${#failed_checks[@]}; }
 
 for name in orb2.dll OrbLib.dll OrbTray.exe; do
   file=$bin/$name
@@ -56,6 +61,39 @@ checks=$((checks + 1))
   fail "OrbTray.exe: no shared data section \"Shared\""
 
 if [ "$processor" = i686 ]; then
+  # Windows versions in the list's order; XP SP3 is the oldest the system supports.
+  declare -A rank=([95]=1 [NT4]=2 [98]=3 [2000]=4 [XP]=5 ["XP SP2"]=6 ["XP SP3"]=7 [Vista]=8 [7]=9 [8]=10 [10]=11)
+  declare -A since=()
+  while IFS=$'\t' read -r dll function version _; do
+    [[ -z "$dll" || "$dll" == \#* ]] && continue
+    [ -n "${rank[$version]:-}" ] || { fail "$import_list: unknown version \"$version\" for $dll!$function"; continue; }
+    since["$dll!$function"]=$version
+  done < "$import_list"
+
+  for name in orb2.dll OrbLib.dll OrbTray.exe raidcfg32.exe; do
+    file=$bin/$name
+    [ -f "$file" ] || continue
+    checks=$((checks + 1))
+    # "DLL Name: X" opens each DLL's table; its entries are "vma hint name".
+    while read -r dll function; do
+      version=${since["$dll!$function"]:-}
+      if [ -z "$version" ]; then
+        fail "$name: imports $dll!$function, which is not in $(basename "$import_list")"
+      elif [ "${rank[$version]}" -gt "${rank["XP SP3"]}" ]; then
+        fail "$name: imports $dll!$function, which Windows has only from $version on"
+      fi
+    done < <("$objdump" -p "$file" | awk '/^\tDLL Name: /{dll=tolower($3)} dll && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]/{print dll, $3}')
+    headers=$("$objdump" -p "$file")
+    for field in OSystem Subsystem; do
+      major=$(printf '%s\n' "$headers" | awk -v f="Major${field}Version" '$1 == f {print $2}')
+      minor=$(printf '%s\n' "$headers" | awk -v f="Minor${field}Version" '$1 == f {print $2}')
+      if [ -z "$major" ] || [ $((major * 100 + minor)) -gt 501 ]; then
+        fail "$name: ${field/OSystem/OS} version ${major:-?}.${minor:-?} in the PE header is above 5.1 (Windows XP)"
+      fi
+    done
+    [ -z "${failed_checks[$checks]:-}" ] && echo "$name: every import exists on Windows XP SP3; OS and subsystem versions 5.1 or lower"
+  done
+
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee
   # removes its stack arguments (the assignment operator returns with "ret $0x4").
   checks=$((checks + 1))
