@@ -33,13 +33,18 @@ TEST_F(OrbLibExports, PlaceholdersAnswerAsDocumented)
     EXPECT_EQ(0, *nOrbLib);
 }
 
-#if defined(_WIN64)
-// On x64 there is one calling convention, so the class members can be called as plain
-// functions taking the object first. (The 32-bit thiscall form is checked on the binary.)
+// A Microsoft-compiled caller calls the class members as thiscall on 32 bits (the object in ECX,
+// the callee removes its stack arguments); x64 has one calling convention, the object first.
+#if defined(__i386__)
+#define ORB_MEMBER __attribute__((thiscall))
+#else
+#define ORB_MEMBER
+#endif
+
 TEST_F(OrbLibExports, COrbLibConstructsAndAssignsItsOneByte)
 {
-    auto construct = reinterpret_cast<void* (*)(void*)>(Export("??0COrbLib@@QAE@XZ"));
-    auto assign = reinterpret_cast<void* (*)(void*, const void*)>(Export("??4COrbLib@@QAEAAV0@ABV0@@Z"));
+    auto construct = reinterpret_cast<void*(ORB_MEMBER*)(void*)>(Export("??0COrbLib@@QAE@XZ"));
+    auto assign = reinterpret_cast<void*(ORB_MEMBER*)(void*, const void*)>(Export("??4COrbLib@@QAEAAV0@ABV0@@Z"));
     ASSERT_NE(nullptr, construct);
     ASSERT_NE(nullptr, assign);
 
@@ -51,6 +56,5 @@ TEST_F(OrbLibExports, COrbLibConstructsAndAssignsItsOneByte)
     EXPECT_EQ(0xC3, objects[0]);
     EXPECT_EQ(0x77, objects[2]) << "only one byte is copied";
 }
-#endif
 
 }  // namespace
