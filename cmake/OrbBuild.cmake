@@ -3,14 +3,17 @@
 # GetProcAddress results are cast to their real function types, as Windows code does.
 set(ORB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 
-# Windows tests run in the 64-bit Windows tree; the 32-bit tree builds the product and checks
-# its binaries.
+# The 32-bit product tree builds the deliverables and checks its binaries. The Windows tests run
+# either in a 32-bit test tree against the product tree's binaries (ORB_SHIPPED_BIN_DIR), or in
+# the 64-bit tree, which builds its own 64-bit twin of every binary (scripts/build.sh).
 if(WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(ORB_DEFAULT_WINDOWS_TESTS ON)
 else()
   set(ORB_DEFAULT_WINDOWS_TESTS OFF)
 endif()
 option(ORB_WINDOWS_TESTS "Build the tests that run under Wine" ${ORB_DEFAULT_WINDOWS_TESTS})
+set(ORB_SHIPPED_BIN_DIR "" CACHE PATH
+    "A product tree's bin folder: this tree tests its deliverables instead of building its own")
 if(NOT WIN32 OR ORB_WINDOWS_TESTS)
   set(ORB_GTEST ON)
   # GoogleTest from Debian's sources, built with this tree's compiler.
@@ -32,7 +35,13 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 endif()
 if(WIN32 AND ORB_WINDOWS_TESTS)
-  # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run.
+  # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run, with a
+  # prefix of this tree's bitness (scripts/wine-env.sh reads it from here).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win32\n")
+  else()
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win64\n")
+  endif()
   set(ORB_WINE_SESSION ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh)
   set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
   add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSION} start ${CMAKE_BINARY_DIR})
@@ -86,6 +95,21 @@ function(orb_add_wine_command_test name)
   endif()
   add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${T_UNPARSED_ARGUMENTS})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK ${T_LOCK} TIMEOUT ${T_TIMEOUT})
+endfunction()
+
+# orb_deliverable(target file): true in the caller's ORB_TAKE_SHIPPED when this tree takes FILE
+# from ORB_SHIPPED_BIN_DIR instead of building it. TARGET is then a step that copies the shipped
+# file into this tree's bin folder, so that the tests that depend on TARGET run what ships.
+function(orb_deliverable target file)
+  if(ORB_SHIPPED_BIN_DIR)
+    add_custom_target(${target} ALL
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ORB_SHIPPED_BIN_DIR}/${file} ${ORB_BIN_DIR}/${file}
+      BYPRODUCTS ${ORB_BIN_DIR}/${file}
+      COMMENT "Taking the shipped ${file}")
+    set(ORB_TAKE_SHIPPED TRUE PARENT_SCOPE)
+  else()
+    set(ORB_TAKE_SHIPPED FALSE PARENT_SCOPE)
+  endif()
 endfunction()
 
 # orb_add_subdirectories(): adds every subfolder of the current folder that has a CMakeLists.txt.

@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine, and nothing that is already there.
 # Safe to run again: a second run only checks and prints "nothing to install".
+# The product is built with the win32 thread-model MinGW-w64 compilers on every host. The Windows
+# tests need the posix compilers (GoogleTest) and Wine of the form the host can run: 32-bit Wine
+# and the i686 compilers where the host runs 32-bit code, else 64-bit Wine and the x86-64 ones.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/host-kind.sh"
 
 packages=(
   cmake ninja-build g++ clang llvm libclang-rt-14-dev
   googletest nlohmann-json3-dev
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb x11-apps imagemagick
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  xvfb x11-apps imagemagick
 )
+if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then
+  packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix wine32:i386)
+else
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
+fi
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -26,6 +35,9 @@ fi
 
 echo "bootstrap: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 echo "bootstrap: done"

@@ -9,9 +9,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-ORB_TREES="win32 win64" "$root/scripts/build.sh"
+source "$root/scripts/host-kind.sh"
+ORB_TREES="win32 ${ORB_WINE_TREE#build/}" "$root/scripts/build.sh"
 
-build=build/win64
+# Where the host runs 32-bit code, the shipped binaries run under 32-bit Wine.
+build=$ORB_WINE_TREE
+orb_host_note
 machine=${ORB_MACHINE:-tools/simulated_machine/machines/default.json}
 case $machine in /*) ;; *) machine=$root/$machine ;; esac
 

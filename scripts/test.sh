@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # test.sh: builds everything (installing what is missing) and runs every test: the native unit
 # tests, the checks of the shipped 32-bit binaries, a short pass of every fuzzer, and the Windows
-# tests under Wine and Xvfb.
+# tests under Wine and Xvfb: against the shipped 32-bit binaries where the host runs 32-bit code,
+# else against the 64-bit build of the same sources (scripts/host-kind.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 "$root/scripts/build.sh"
+source "$root/scripts/host-kind.sh"
 
 status=0
 echo "== native unit tests"
@@ -15,10 +17,11 @@ echo "== shipped binaries"
 ctest --test-dir build/win32 --output-on-failure || status=1
 echo "== fuzzers, short pass"
 "$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
-echo "== Windows tests under Wine"
+echo "== Windows tests under Wine ($ORB_WINE_TREE)"
+orb_host_note
 # Benchmarks (label "bench") only print figures: run them with ctest -L bench. Two at a time: a
 # test of the desktop group beside one of the Windows-folder group (cmake/OrbBuild.cmake).
-ctest --test-dir build/win64 --output-on-failure -LE bench -j 2 || status=1
+ctest --test-dir "$ORB_WINE_TREE" --output-on-failure -LE bench -j 2 || status=1
 
 if [ "$status" -eq 0 ]; then echo "test.sh: all test groups passed"; else echo "test.sh: FAILED"; fi
 exit "$status"

@@ -1,13 +1,22 @@
 # Sourced with the build tree as $1: the environment every Wine program of that tree runs in.
-# The prefix is private to the build tree. The tests run the 64-bit build of the sources under
-# Wine's 64-bit loader, which needs no 32-bit code on the host.
+# The prefix is private to the build tree and of the tree's bitness (BUILD/wine-arch, written when
+# the tree is configured): a 32-bit tree's programs, the shipped binaries among them, run under
+# 32-bit Wine in a 32-bit prefix, as on a 32-bit Windows PC; a 64-bit tree's under 64-bit Wine,
+# which needs no 32-bit code on the host.
 wine_build=$(cd "$1" && pwd)
 export WINEPREFIX="$wine_build/wineprefix"
-export WINEARCH=win64
+export WINEARCH=$(cat "$wine_build/wine-arch" 2>/dev/null || echo win64)
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINELOADER=/usr/lib/wine/wine64
-export WINESERVER=/usr/lib/wine/wineserver64
+if [ "$WINEARCH" = win32 ]; then
+  export WINELOADER=/usr/lib/wine/wine
+  # Either wineserver serves a 32-bit prefix; the 64-bit one is there only if wine64 is.
+  if [ -x /usr/lib/wine/wineserver64 ]; then export WINESERVER=/usr/lib/wine/wineserver64
+  else export WINESERVER=/usr/lib/wine/wineserver32; fi
+else
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64
+fi
 wine_session_dir="$wine_build/wine-session"
 if [ -f "$wine_session_dir/display" ]; then
   DISPLAY=":$(head -n 1 "$wine_session_dir/display")"

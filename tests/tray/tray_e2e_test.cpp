@@ -182,7 +182,7 @@ std::vector<HWND> OrbWindows(DWORD process)
         std::vector<HWND> found;
     } search = {process, {}};
     EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(context);
             char title[16] = {};
             GetWindowTextA(window, title, sizeof(title));
