@@ -45,6 +45,10 @@ for name in orb2.dll OrbLib.dll OrbTray.exe; do
     [[ " $allowed_imports ${extra_imports[$name]:-} " == *" $dll "* ]] || fail "$name: imports $dll"
   done
 
+  # A version resource (type 16), so that the installed version can be read off the file.
+  printf '%s\n' "$dump" | sed -n '/The .rsrc Resource Directory/,/Resources start/p' |
+    grep -qE '^0[0-9a-f]+ +Entry: ID: 0x000010,' || fail "$name: no version resource"
+
   exports=$(printf '%s\n' "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
             sed -n 's/^\s*\[\s*[0-9]*\] //p' | sort)
   want=$(printf '%s\n' ${expected_exports[$name]} | sed '/^$/d' | sort)

@@ -3,7 +3,9 @@
 // for every valid row and prints the inventory.
 //
 //   orbinv [--json] [--machine FILE] [--record FILE]
+//   orbinv --version
 //
+//   --version       print the version of the orb2.dll loaded (its version resource) and stop
 //   --json          one JSON document instead of the table
 //   --machine FILE  scan the machine described in FILE (tools/simulated_machine) instead of this
 //                   one: orb2.dll's device calls are redirected through its import table, the RAID
@@ -14,7 +16,7 @@
 //
 // Exit codes: 0 inventory printed; 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
 // be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached; 6 the recording
-// cannot be written.
+// cannot be written; 7 (--version) orb2.dll has no version resource.
 #include <windows.h>
 
 #include <cstdio>
@@ -32,7 +34,10 @@ using FreeType = void(__cdecl*)(void*);
 constexpr int kDiskCapacity = 50;
 constexpr int kRaidDiskCapacity = 6;
 
-enum ExitCode { kOk = 0, kUsage = 1, kMachineFile = 2, kNoLibrary = 3, kNoExport = 4, kNoSimulation = 5, kNoRecording = 6 };
+enum ExitCode {
+    kOk = 0, kUsage = 1, kMachineFile = 2, kNoLibrary = 3, kNoExport = 4, kNoSimulation = 5, kNoRecording = 6,
+    kNoVersion = 7
+};
 
 struct Orb2 {
     KVFuncType kvFunc = nullptr;
@@ -49,6 +54,35 @@ struct Orb2 {
         return value;
     }
 };
+
+// "orb2.dll 1.0.0.0" from the loaded module's version resource, and its comment if it has one.
+int PrintVersion(HMODULE library)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(library, path, sizeof(path));
+    DWORD ignored = 0;
+    DWORD size = length > 0 && length < sizeof(path) ? GetFileVersionInfoSizeA(path, &ignored) : 0;
+    std::string block(size, '\0');
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (size == 0 || !GetFileVersionInfoA(path, 0, size, &block[0]) ||
+        !VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO)) {
+        std::fprintf(stderr, "orbinv: %s has no version resource\n", path);
+        return kNoVersion;
+    }
+    std::printf("orb2.dll %lu.%lu.%lu.%lu (%s)\n", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
+                static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
+                static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)), path);
+    char* comment = nullptr;
+    UINT commentSize = 0;
+    if (VerQueryValueA(&block[0], "\\StringFileInfo\\040904B0\\Comments", reinterpret_cast<void**>(&comment),
+                       &commentSize) &&
+        commentSize > 0)
+        std::printf("%.*s\n", static_cast<int>(strnlen(comment, commentSize)), comment);
+    return kOk;
+}
 
 bool BesideThisProgram(const char* fileName, char* path, size_t size)
 {
@@ -113,7 +147,7 @@ orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
 
 int Usage()
 {
-    std::fputs("usage: orbinv [--json] [--machine FILE] [--record FILE]\n", stderr);
+    std::fputs("usage: orbinv [--json] [--machine FILE] [--record FILE]\n       orbinv --version\n", stderr);
     return kUsage;
 }
 
@@ -124,8 +158,11 @@ int main(int argc, char** argv)
     bool json = false;
     const char* machineFile = nullptr;
     const char* recordFile = nullptr;
+    bool version = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0)
+        if (std::strcmp(argv[i], "--version") == 0 && argc == 2)
+            version = true;
+        else if (std::strcmp(argv[i], "--json") == 0)
             json = true;
         else if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc && machineFile == nullptr)
             machineFile = argv[++i];
@@ -158,6 +195,11 @@ int main(int argc, char** argv)
     if (library == nullptr) {
         std::fprintf(stderr, "orbinv: cannot load %s (error %lu)\n", path, GetLastError());
         return kNoLibrary;
+    }
+    if (version) {
+        const int code = PrintVersion(library);
+        FreeLibrary(library);
+        return code;
     }
     Orb2 orb2;
     orb2.kvFunc = reinterpret_cast<KVFuncType>(GetProcAddress(library, "KVFunc"));

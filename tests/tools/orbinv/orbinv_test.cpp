@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "orb_version.h"
 #include "tests/support/file_text.h"
 #include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
@@ -296,9 +297,19 @@ TEST(OrbinvView, HostileTextsNeitherDriveTheTerminalNorBreakTheJson)
     EXPECT_EQ(std::string(600, '9'), doc["physical_disks"][0]["size_bytes"]);  // too big for a number: the text
 }
 
+// The version resource of the orb2.dll beside orbinv, with the stand-in's warning in this build.
+TEST(Orbinv, VersionOfTheLoadedLibrary)
+{
+    const ProgramRun run = RunOrbinv("--version");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ(0u, run.out.find(std::string("orb2.dll ") + ORB_VERSION_TEXT + " (")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("raidcfg32.exe stand-in")) << run.out;
+}
+
 TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
 {
     EXPECT_EQ(1u, RunOrbinv("--frobnicate").exitCode);
+    EXPECT_EQ(1u, RunOrbinv("--version --json").exitCode);
     EXPECT_EQ(1u, RunOrbinv("--machine").exitCode);
     const ProgramRun missing = RunOrbinv("--machine Z:\\no\\such\\machine.json");
     EXPECT_EQ(2u, missing.exitCode);
