@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # test.sh: builds everything (installing what is missing) and runs every test: the native unit
-# tests, the checks of the shipped 32-bit binaries, a short pass of every fuzzer, and the Windows
-# tests under Wine and Xvfb: against the shipped 32-bit binaries where the host runs 32-bit code,
-# else against the 64-bit build of the same sources (scripts/host-kind.sh).
+# tests, the checks of the shipped 32-bit binaries, the release kit, a short pass of every fuzzer,
+# and the Windows tests under Wine and Xvfb: against the shipped 32-bit binaries where the host
+# runs 32-bit code, else against the 64-bit build of the same sources (scripts/host-kind.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,6 +15,8 @@ echo "== native unit tests"
 ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
 echo "== shipped binaries"
 ctest --test-dir build/win32 --output-on-failure || status=1
+echo "== release kit"
+"$root/tests/kit/kit_test.sh" || status=1
 echo "== fuzzers, short pass"
 "$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
 echo "== Windows tests under Wine ($ORB_WINE_TREE)"
