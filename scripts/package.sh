@@ -29,14 +29,11 @@ esac
 
 tree=${ORB_KIT_TREE:-build/win32}
 "$root/scripts/bootstrap.sh" >/dev/null
-if [ "$tree" = build/win32 ]; then
-  ORB_TREES=win32 "$root/scripts/build.sh" >/dev/null
-else
-  [ -f "$tree/build.ninja" ] ||
-    cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$tree" >/dev/null
-fi
+# Configured as scripts/build.sh configures the product tree, when new.
+[ -f "$tree/build.ninja" ] ||
+  cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$tree" >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")
 tool=$(sed -n 's/^ORB_RAIDCFG32:FILEPATH=//p' "$tree/CMakeCache.txt")

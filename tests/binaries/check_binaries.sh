@@ -78,6 +78,7 @@ if [ "$processor" = i686 ]; then
     file=$bin/$name
     [ -f "$file" ] || continue
     checks=$((checks + 1))
+    headers=$("$objdump" -p "$file")
     # "DLL Name: X" opens each DLL's table; its entries are "vma hint name".
     while read -r dll function; do
       version=${since["$dll!$function"]:-}
@@ -86,8 +87,7 @@ if [ "$processor" = i686 ]; then
       elif [ "${rank[$version]}" -gt "${rank["XP SP3"]}" ]; then
         fail "$name: imports $dll!$function, which Windows has only from $version on"
       fi
-    done < <("$objdump" -p "$file" | awk '/^\tDLL Name: /{dll=tolower($3)} dll && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]/{print dll, $3}')
-    headers=$("$objdump" -p "$file")
+    done < <(printf '%s\n' "$headers" | awk '/^\tDLL Name: /{dll=tolower($3)} dll && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]/{print dll, $3}')
     for field in OSystem Subsystem; do
       major=$(printf '%s\n' "$headers" | awk -v f="Major${field}Version" '$1 == f {print $2}')
       minor=$(printf '%s\n' "$headers" | awk -v f="Minor${field}Version" '$1 == f {print $2}')

@@ -58,10 +58,12 @@ struct Orb2 {
 // "orb2.dll 1.0.0.0" from the loaded module's version resource, and its comment if it has one.
 int PrintVersion(HMODULE library)
 {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(library, path, sizeof(path));
+    char path[MAX_PATH] = "orb2.dll";
+    const DWORD length = GetModuleFileNameA(library, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path))
+        std::strcpy(path, "orb2.dll");  // no usable path: the message names the library alone
     DWORD ignored = 0;
-    DWORD size = length > 0 && length < sizeof(path) ? GetFileVersionInfoSizeA(path, &ignored) : 0;
+    const DWORD size = length > 0 && length < sizeof(path) ? GetFileVersionInfoSizeA(path, &ignored) : 0;
     std::string block(size, '\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
