@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/trace.h"
 #include "inventory/probes/drive_letters.h"
 #include "inventory/probes/probes.h"
 #include "inventory/probes/probes_win32.h"
@@ -37,10 +38,14 @@ bool QueryStorageDeviceNumber(const char* name, STORAGE_DEVICE_NUMBER* number)
     DWORD returned = 0;
     // An answer that stops before DeviceNumber's end (byte 8) would map the letter to whatever
     // the zeroed structure holds, disk 0: it counts as no answer.
-    bool answered = DeviceIoControl(volume, kStorageGetDeviceNumber, nullptr, 0, number, sizeof(*number), &returned,
-                                    nullptr) != FALSE
-                    && returned >= kDeviceNumberEnd;
+    const bool succeeded =
+        DeviceIoControl(volume, kStorageGetDeviceNumber, nullptr, 0, number, sizeof(*number), &returned, nullptr) != FALSE;
+    const DWORD error = GetLastError();
+    const bool answered = succeeded && returned >= kDeviceNumberEnd;
+    if (succeeded && !answered)
+        Trace("orb2", "letters: %s device number answer of %lu bytes, too short", path + 4, returned);
     CloseHandle(volume);
+    SetLastError(error);
     return answered;
 }
 
@@ -54,15 +59,23 @@ bool GetDriveLetterDiskNumber(const char* letter, int32_t* deviceType, int32_t* 
     size_t length = strnlen(letter, 2);  // a longer text gives a name the volume query refuses
     std::memcpy(name, letter, length);
     name[length] = ':';
-    if (IsFloppyDriveName(name))
+    if (IsFloppyDriveName(name)) {
+        Trace("orb2", "letters: %s floppy letter, not opened", Shown(name).text);
         return false;
+    }
     STORAGE_DEVICE_NUMBER number;
     std::memset(&number, 0, sizeof(number));
-    if (!QueryStorageDeviceNumber(name, &number))
+    if (!QueryStorageDeviceNumber(name, &number)) {
+        Trace("orb2", "letters: %s no device number (error %lu)", Shown(name).text, GetLastError());
         return false;
-    if (number.DeviceType != kFileDeviceDisk)
+    }
+    if (number.DeviceType != kFileDeviceDisk) {
+        Trace("orb2", "letters: %s device type %lu, not a disk", Shown(name).text,
+              static_cast<unsigned long>(number.DeviceType));
         return false;
+    }
     *deviceType = 7;
     *diskNumber = static_cast<int32_t>(number.DeviceNumber);
+    Trace("orb2", "letters: %s on disk %ld", Shown(name).text, static_cast<long>(*diskNumber));
     return true;
 }

@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/trace.h"
 #include "inventory/probes/identify.h"
 #include "inventory/probes/probes.h"
+#include "inventory/probes/slot_trace.h"
+#include "inventory/query/tables.h"
 
 namespace {
 
@@ -14,18 +17,22 @@ constexpr DWORD kSmartGetVersion = 0x00074080;    // SMART_GET_VERSION
 constexpr DWORD kSmartRcvDriveData = 0x0007C088;  // SMART_RCV_DRIVE_DATA
 constexpr DWORD kGetVersionInParamsSize = 24;     // GETVERSIONINPARAMS
 
-void ProbeSlot(int n)
+void ProbeSlot(int n, UnopenedSlots& unopened)
 {
     char path[32];
     std::snprintf(path, sizeof(path), "\\\\.\\PhysicalDrive%d", n);
     HANDLE drive = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (drive == INVALID_HANDLE_VALUE)
+    if (drive == INVALID_HANDLE_VALUE) {
+        unopened.Add(n, GetLastError());
         return;
+    }
+    unopened.Flush();
 
     uint8_t version[kGetVersionInParamsSize] = {};
     DWORD returned = 0;
     if (!DeviceIoControl(drive, kSmartGetVersion, nullptr, 0, version, sizeof(version), &returned, nullptr)) {
+        Trace("orb2", "smart probe: PhysicalDrive%d: no SMART version (error %lu): no disk row", n, GetLastError());
         CloseHandle(drive);
         return;
     }
@@ -37,7 +44,15 @@ void ProbeSlot(int n)
                         nullptr)) {
         uint32_t words[kIdentifyWordCount];
         WidenIdentifyWords(block, words);
+        const int32_t before = inventory.diskCount;
         StoreIdentifyData(n, words);
+        if (inventory.diskCount > before)
+            Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY answered (%lu bytes): disk %d, %s", n, returned,
+                  before, inventory.disks[before].media_type);
+        else
+            Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY answered, the disk table is full", n);
+    } else {
+        Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY not answered (error %lu): no disk row", n, GetLastError());
     }
     CloseHandle(drive);
 }
@@ -46,6 +61,7 @@ void ProbeSlot(int n)
 
 void ReadPhysicalDriveInNTUsingSmart()
 {
+    UnopenedSlots unopened("smart probe");
     for (int n = 0; n < 50; ++n)
-        ProbeSlot(n);
+        ProbeSlot(n, unopened);
 }

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#include "common/trace.h"
 #include "inventory/probes/descriptor.h"
 #include "inventory/probes/probes.h"
+#include "inventory/probes/slot_trace.h"
 #include "inventory/probes/text_fields.h"
 #include "inventory/query/tables.h"
 
@@ -29,8 +31,13 @@ int32_t ReadSectorZeroEmptyFlag(HANDLE drive)
     return SectorZeroEmptyFlag(sector);
 }
 
+const char* SectorZeroText(int32_t emptyFlag)
+{
+    return emptyFlag == 1 ? "blank" : emptyFlag == 0 ? "in use" : "unreadable";
+}
+
 // Fills the identity row at the current count for slot n; true when the row is to be kept.
-bool ProbeSlot(HANDLE drive, IdentityRecord& row, uint8_t* answer)
+bool ProbeSlot(int n, HANDLE drive, IdentityRecord& row, uint8_t* answer)
 {
     row.empty_flag = ReadSectorZeroEmptyFlag(drive);
 
@@ -38,20 +45,37 @@ bool ProbeSlot(HANDLE drive, IdentityRecord& row, uint8_t* answer)
     std::memset(answer, 0, kDescriptorAnswerSize);
     DWORD returned = 0;
     if (!DeviceIoControl(drive, kStorageQueryProperty, query, sizeof(query), answer, kDescriptorAnswerSize, &returned,
-                         nullptr))
+                         nullptr)) {
+        Trace("orb2", "storage probe: PhysicalDrive%d: no device descriptor (error %lu): no identity row", n,
+              GetLastError());
         return false;
+    }
     StoreDescriptorStrings(answer, returned < kDescriptorAnswerSize ? returned : kDescriptorAnswerSize, row);
 
     std::memset(answer, 0, kDescriptorAnswerSize);
     returned = 0;
     if (!DeviceIoControl(drive, kDiskGetDriveGeometryEx, nullptr, 0, answer, kDescriptorAnswerSize, &returned,
-                         nullptr))
+                         nullptr)) {
+        Trace("orb2", "storage probe: PhysicalDrive%d: no geometry (error %lu): no identity row", n, GetLastError());
         return false;
+    }
     int64_t diskSize = 0;
-    if (!GeometryDiskSize(answer, returned < kDescriptorAnswerSize ? returned : kDescriptorAnswerSize, &diskSize))
+    if (!GeometryDiskSize(answer, returned < kDescriptorAnswerSize ? returned : kDescriptorAnswerSize, &diskSize)) {
+        Trace("orb2", "storage probe: PhysicalDrive%d: geometry answer of %lu bytes, too short: no identity row", n,
+              returned);
         return false;
+    }
     FormatInt64(row.disk_size, sizeof(row.disk_size), diskSize);
-    return row.serial_number[0] != '\0';
+    if (row.serial_number[0] == '\0') {
+        Trace("orb2", "storage probe: PhysicalDrive%d: vendor \"%s\", product \"%s\", no serial number: no identity row",
+              n, Shown(row.vendor_id).text, Shown(row.product_id).text);
+        return false;
+    }
+    Trace("orb2", "storage probe: PhysicalDrive%d: identity row %d: vendor \"%s\", product \"%s\", revision \"%s\", "
+          "serial \"%s\", size %s, sector 0 %s", n, inventory.identityCount, Shown(row.vendor_id).text,
+          Shown(row.product_id).text, Shown(row.product_revision).text, Shown(row.serial_number).text,
+          Shown(row.disk_size).text, SectorZeroText(row.empty_flag));
+    return true;
 }
 
 }  // namespace
@@ -59,17 +83,23 @@ bool ProbeSlot(HANDLE drive, IdentityRecord& row, uint8_t* answer)
 void ReadPhysicalDriveInNTUsingStorageQuery()
 {
     std::vector<uint8_t> answer(kDescriptorAnswerSize);
+    UnopenedSlots unopened("storage probe");
     for (int n = 0; n < 50; ++n) {
-        if (inventory.identityCount < 0 || inventory.identityCount >= kIdentityCapacity)
+        if (inventory.identityCount < 0 || inventory.identityCount >= kIdentityCapacity) {
+            Trace("orb2", "storage probe: the identity list is full at PhysicalDrive%d", n);
             return;
+        }
         char path[32];
         std::snprintf(path, sizeof(path), "\\\\.\\PhysicalDrive%d", n);
         HANDLE drive = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                    nullptr);
-        if (drive == INVALID_HANDLE_VALUE)
+        if (drive == INVALID_HANDLE_VALUE) {
+            unopened.Add(n, GetLastError());
             continue;
+        }
+        unopened.Flush();
         // A row that is not kept leaves the count alone: the next drive writes the same row.
-        if (ProbeSlot(drive, inventory.identities[inventory.identityCount], answer.data()))
+        if (ProbeSlot(n, drive, inventory.identities[inventory.identityCount], answer.data()))
             ++inventory.identityCount;
         CloseHandle(drive);
     }

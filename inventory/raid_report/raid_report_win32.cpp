@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/trace.h"
 #include "inventory/raid_report/report_buffer.h"
 
 char moduleFolder[256];
@@ -59,20 +60,29 @@ bool InWindowsFolder(const char* windowsFolder, const char* name, char (&path)[k
 // pauses 1000 ms and tries again.
 void WaitUntilReadable(const char* path, int& retries)
 {
+    const int retriesBefore = retries;
     std::FILE* file = std::fopen(path, "r");
     while (file == nullptr && retries < kMaxRetries) {
         Sleep(kRetryPauseMs);
         ++retries;
         file = std::fopen(path, "r");
     }
-    if (file != nullptr)
+    if (file != nullptr) {
         std::fclose(file);
+        Trace("orb2", "tool: %s readable after %d pauses", Shown(path).text, retries - retriesBefore);
+    } else {
+        Trace("orb2", "tool: %s not readable after %d pauses (error %lu); going on", Shown(path).text,
+              retries - retriesBefore, GetLastError());
+    }
 }
 
 void WriteResourceAndWait(uint16_t id, const char* path, int& retries)
 {
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    ExtractBinaryResource(id, path);
+    if (ExtractBinaryResource(id, path))
+        Trace("orb2", "tool: resource %u written to %s", id, Shown(path).text);
+    else
+        Trace("orb2", "tool: resource %u not written to %s (error %lu)", id, Shown(path).text, GetLastError());
     WaitUntilReadable(path, retries);
 }
 
@@ -109,6 +119,8 @@ void RunRaidReportTool()
     char toolPath[kPathSize], batchPath[kPathSize], reportPath[kPathSize];
     if (!WindowsFolder(windowsFolder) || !InWindowsFolder(windowsFolder, "Raidcfg32.exe", toolPath)
         || !InWindowsFolder(windowsFolder, "G.bat", batchPath) || !InWindowsFolder(windowsFolder, "Graid.txt", reportPath)) {
+        Trace("orb2", "tool: the Windows folder \"%s\" is unreadable or too long: the tool is not run",
+              Shown(windowsFolder).text);
         SetCurrentDirectoryA(moduleFolder);
         return;
     }
@@ -125,13 +137,32 @@ void RunRaidReportTool()
     SetCurrentDirectoryA(windowsFolder);  // the batch file's names are relative to it
     char commandLine[kPathSize + 2];
     std::snprintf(commandLine, sizeof commandLine, std::strchr(batchPath, ' ') ? "\"%s\"" : "%s", batchPath);
-    WinExec(commandLine, SW_HIDE);
+    const UINT started = WinExec(commandLine, SW_HIDE);
+    Trace("orb2", "tool: %s started hidden: WinExec answered %u%s", Shown(commandLine).text, started,
+          started > 31 ? "" : " (not started)");
 
     // LoadWholeFile refuses the report while the tool still writes it.
-    while (!LoadWholeFile(reportPath) && retries < kMaxRetries) {
+    const int pausesBefore = retries;
+    int attempts = 1;
+    bool loaded = LoadWholeFile(reportPath);
+    while (!loaded) {
+        Trace("orb2", "tool: Graid.txt load attempt %d failed (error %lu)", attempts, GetLastError());
+        if (retries >= kMaxRetries)
+            break;
         Sleep(kRetryPauseMs);
         ++retries;
+        ++attempts;
+        loaded = LoadWholeFile(reportPath);
     }
+    if (loaded)
+        Trace("orb2", "tool: Graid.txt loaded at attempt %d after %d pauses: %lu bytes", attempts,
+              retries - pausesBefore, static_cast<unsigned long>(reportBufferSize - 1));
+    else if (reportBuffer != nullptr)
+        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses: the earlier report is kept "
+              "(%lu bytes)", attempts, retries - pausesBefore, static_cast<unsigned long>(reportBufferSize - 1));
+    else
+        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses: no earlier report, the scan "
+              "goes on with an empty one", attempts, retries - pausesBefore);
     SetCurrentDirectoryA(moduleFolder);
 }
 
@@ -141,8 +172,14 @@ void RemoveRaidReportFiles()
     if (!WindowsFolder(windowsFolder))
         return;
     char path[kPathSize];
+    char results[3][48] = {};
+    int i = 0;
     for (const char* name : {"Graid.txt", "G.bat", "Raidcfg32.exe"}) {
-        if (InWindowsFolder(windowsFolder, name, path))
-            DeleteFileA(path);
+        if (InWindowsFolder(windowsFolder, name, path) && DeleteFileA(path))
+            std::snprintf(results[i], sizeof results[i], "%s deleted", name);
+        else
+            std::snprintf(results[i], sizeof results[i], "%s not deleted (error %lu)", name, GetLastError());
+        ++i;
     }
+    Trace("orb2", "tool: files removed: %s, %s, %s", results[0], results[1], results[2]);
 }

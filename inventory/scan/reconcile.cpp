@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/trace.h"
 #include "inventory/query/tables.h"
 
 namespace {
@@ -24,11 +25,18 @@ void CopyBounded(char (&to)[N], const char* from, size_t fromSize)
     to[length] = '\0';
 }
 
+void TraceTakeOver(const DiskRecord& disk, int e)
+{
+    Trace("orb2", "reconcile: PhysicalDrive%d (%s, size %s) takes over identity row %d (vendor Intel)",
+          disk.drive_number, Shown(disk.media_type).text, Shown(disk.disk_size).text, e);
+}
+
 void ReconcileRemovableOrUnknown(DiskRecord& disk, IdentityRecord* rows, int count)
 {
     for (int e = 0; e < count; ++e) {
         IdentityRecord& identity = rows[e];
         if (IsIntel(identity)) {
+            TraceTakeOver(disk, e);
             TakeOverIdentity(disk, identity);
             continue;
         }
@@ -47,8 +55,10 @@ void ReconcileFixed(DiskRecord& disk, IdentityRecord* rows, int count)
 {
     if (std::strcmp(disk.disk_size, "0") == 0) {
         for (int e = 0; e < count; ++e) {
-            if (IsIntel(rows[e]))
+            if (IsIntel(rows[e])) {
+                TraceTakeOver(disk, e);
                 TakeOverIdentity(disk, rows[e]);
+            }
         }
     }
     for (int e = 0; e < count; ++e) {
