@@ -3,11 +3,15 @@
 
 #include "automation/keyscript/key_script_sender.h"
 
+unsigned long keyDownsSent;
+
 namespace {
 
 void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags)
 {
     keybd_event(vk, scan, flags, 0);
+    if ((flags & KEYEVENTF_KEYUP) == 0)
+        ++keyDownsSent;
 }
 
 void SleepMilliseconds(std::uint32_t milliseconds)

@@ -12,6 +12,9 @@
 //   keyScriptSender.ActivateTargetWindow("Intel(R) Rapid Storage Technology", nullptr);
 extern KeyScriptSender keyScriptSender;
 
+// Key-down events sent through keybd_event since the library was loaded, for the trace.
+extern unsigned long keyDownsSent;
+
 // Top-left corner of a placed window: the registry's "left" + 12 and "top" + 8, read once at load.
 extern LONG TargetLeft;
 extern LONG TargetTop;

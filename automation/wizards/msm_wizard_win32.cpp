@@ -8,6 +8,7 @@
 #include "automation/console/console_environment.h"
 #include "automation/wizards/click_points.h"
 #include "automation/wizards/wizard_actions.h"
+#include "common/trace.h"
 #include "common/windows_version_win32.h"
 
 namespace {
@@ -23,6 +24,8 @@ void CloseConsoleMainWindow()
 {
     if (HWND console = FindWindowA(nullptr, kConsoleTitle))
         wizard::Close(console);
+    else
+        Trace("OrbLib", "close: no window titled \"%s\"", kConsoleTitle);
 }
 
 // Hides the language resources and starts the console hidden; false when the Program Files
@@ -31,8 +34,10 @@ bool HideAndStartConsole()
 {
     ChangeDirName();
     char path[256];
-    if (!wizard::ConsolePath(kConsoleFolderAndFile, path))
+    if (!wizard::ConsolePath(kConsoleFolderAndFile, path)) {
+        Trace("OrbLib", "the Program Files folder is unknown: the console is not started");
         return false;
+    }
     wizard::StartConsole(path, SW_HIDE);  // shown by the find, at the placed position
     return true;
 }
@@ -50,51 +55,55 @@ extern "C" {
 
 unsigned char __cdecl ShellRunIntel(void)
 {
+    wizard::StepTrace trace("ShellRunIntel");
     char path[256];
     if (!wizard::ConsolePath(kConsoleFolderAndFile, path))
-        return 0;
-    return static_cast<unsigned char>(wizard::StartConsole(path, SW_SHOW) & 0xFF);
+        return trace.Answer(0);
+    return trace.Answer(static_cast<unsigned char>(wizard::StartConsole(path, SW_SHOW) & 0xFF));
 }
 
 bool __cdecl ShellRunIntelMSM(void)
 {
+    wizard::StepTrace trace("ShellRunIntelMSM");
     if (!HideAndStartConsole())
-        return false;
+        return trace.Answer(false);
     Sleep(2000);
-    if (!wizard::Find(kConsoleTitle))
-        return false;
+    if (!wizard::LookOnce(kConsoleTitle))
+        return trace.Answer(false);
     Sleep(2000);
     wizard::Send("{DELAY=200}%v{DOWN}{DOWN}{DOWN}~");
     wizard::Send("{DELAY=200}%a{DOWN}~");
     Sleep(2000);
-    if (!wizard::Find(kCreateWizardTitle))
-        return false;
+    if (!wizard::LookOnce(kCreateWizardTitle))
+        return trace.Answer(false);
     CloseConsoleMainWindow();
     wizard::Send("{DELAY=200}%n");
     wizard::Send("{DELAY=200}%n");
     Sleep(1000);
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetSourceHDD(int count)
 {
+    wizard::StepTrace trace("SetSourceHDD");
     if (count <= 0)
-        return false;
+        return trace.Answer(false);
     wizard::PlaceTarget();
     for (int i = 0; i < count; ++i)
         wizard::Send("{DELAY=200}{DOWN}");
     wizard::Send("{DELAY=200}{TAB}{TAB}~");
     wizard::Send("{DELAY=200}%n");
     Sleep(1000);
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetMemberHDD(int count)
 {
+    wizard::StepTrace trace("SetMemberHDD");
     if (count <= 0)
-        return false;
-    if (!wizard::Find(kCreateWizardTitle))
-        return false;
+        return trace.Answer(false);
+    if (!wizard::LookOnce(kCreateWizardTitle))
+        return trace.Answer(false);
     SetFocus(wizard::Target());
     for (int i = 0; i < count; ++i) {
         Sleep(200);
@@ -105,69 +114,77 @@ bool __cdecl SetMemberHDD(int count)
     wizard::Send("{DELAY=200} }");
     wizard::Send("{DELAY=200}{TAB}");
     wizard::Send("{DELAY=200}{TAB}");
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetMemberDown(void)
 {
+    wizard::StepTrace trace("SetMemberDown");
     wizard::PlaceTarget();
     wizard::Send("%n");
     wizard::Send("%n");
     wizard::Send("~");
     RestoreDirName();
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntelMSM_R(void)
 {
+    wizard::StepTrace trace("ShellRunIntelMSM_R");
     if (!HideAndStartConsole())
-        return false;
-    if (!wizard::Find(kConsoleTitle))  // at once, without waiting
-        return false;
+        return trace.Answer(false);
+    if (!wizard::LookOnce(kConsoleTitle))  // at once, without waiting
+        return trace.Answer(false);
     Sleep(3000);
     wizard::Send("{DELAY=200}%v{DOWN}{DOWN}{DOWN}~");
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntelMSM_R2(void)
 {
+    wizard::StepTrace trace("ShellRunIntelMSM_R2");
     SetFocus(wizard::Target());
     WindowRectangle console;
     if (!wizard::TargetRectangle(&console))
-        return false;  // the console is gone: no point to click was ever computed
+        return trace.Answer(false);  // the console is gone: no point to click was ever computed
     SetTargetTopmost(console, HWND_TOPMOST);
     SetFocus(wizard::Target());
     wizard::Click(ConsoleContextMenuPoint(console), wizard::Button::Right, 2);
     Sleep(200);
     wizard::Send("{DELAY=200}{DOWN}~");
     SetTargetTopmost(console, HWND_NOTOPMOST);
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntelMSM_R3(void)
 {
+    wizard::StepTrace trace("ShellRunIntelMSM_R3");
     Sleep(1000);
     bool found = false;
+    int looks = 0;
     for (int attempt = 0; attempt < 10 && !found; ++attempt) {
+        ++looks;
         found = wizard::Find(kModifyWizardTitle);
         if (!found)
             Sleep(1000);
     }
+    wizard::TraceLooks(kModifyWizardTitle, found ? looks : 0, 10);
     if (!found)
-        return false;
+        return trace.Answer(false);
     CloseConsoleMainWindow();
     wizard::Send("{DELAY=200}~~");
     wizard::Send("{DELAY=200}{TAB}{TAB} %n");
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetSourceHDD_R(int count)
 {
+    wizard::StepTrace trace("SetSourceHDD_R");
     if (count <= 0)
-        return false;
+        return trace.Answer(false);
     WindowRectangle wizardRect;
     if (!wizard::TargetRectangle(&wizardRect))
-        return false;  // the wizard is gone: no point to click was ever computed
+        return trace.Answer(false);  // the wizard is gone: no point to click was ever computed
     wizard::PlaceTarget();
     const SourceDriveClicks clicks =
         SourceDriveClickPoints(wizardRect, count, ClickCorrectionForVersion(WindowsVersionCode));
@@ -176,27 +193,29 @@ bool __cdecl SetSourceHDD_R(int count)
     wizard::Click(clicks.firstButton, wizard::Button::Left, 1);
     Sleep(100);
     wizard::Click(clicks.secondButton, wizard::Button::Left, 1);
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetMemberHDD_R(int count)
 {
+    wizard::StepTrace trace("SetMemberHDD_R");
     if (count <= 0)
-        return false;
+        return trace.Answer(false);
     for (int i = 0; i < count; ++i)
         wizard::Send("{DELAY=200}{DOWN}");
     wizard::Send("{TAB}{TAB}");
     wizard::Send("~");
     wizard::Send("{TAB}{TAB}");
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl SetMemberDown_R(void)
 {
+    wizard::StepTrace trace("SetMemberDown_R");
     wizard::Send("%n");
     wizard::Send("~");
     RestoreDirName();
-    return true;
+    return trace.Answer(true);
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include "automation/OrbLib.h"
 #include "automation/console/console_environment.h"
 #include "automation/wizards/wizard_actions.h"
+#include "common/trace.h"
 
 namespace {
 
@@ -20,7 +21,11 @@ const char kCompleteTitle[] = "Volume Creation Complete";
 // the WM_CLOSE would go there.
 bool FindConsole()
 {
-    return RstConsoleTitle[0] != '\0' && wizard::Find(RstConsoleTitle);
+    if (RstConsoleTitle[0] == '\0') {
+        Trace("OrbLib", "find console: no console title was ever detected: nothing searched");
+        return false;
+    }
+    return wizard::Find(RstConsoleTitle);
 }
 
 // Opens the console with its resources hidden and types the script that opens the run's page.
@@ -28,8 +33,10 @@ bool FindConsole()
 bool StartRunInConsole(const char* openingScript)
 {
     char path[256];
-    if (!wizard::ConsolePath(kConsoleFolderAndFile, path))
+    if (!wizard::ConsolePath(kConsoleFolderAndFile, path)) {
+        Trace("OrbLib", "the Program Files folder is unknown: the console is not started");
         return false;
+    }
     HideRstResources();
     wizard::StartConsole(path, SW_SHOW);
     Sleep(2000);
@@ -56,74 +63,83 @@ extern "C" {
 
 bool __cdecl ShellRunIntel_IM95(void)
 {
+    wizard::StepTrace trace("ShellRunIntel_IM95");
     char path[256];
     if (!wizard::ConsolePath(kConsoleFolderAndFile, path))
-        return false;
+        return trace.Answer(false);
     wizard::StartConsole(path, SW_SHOW);
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntel95(void)
 {
+    wizard::StepTrace trace("ShellRunIntel95");
     if (!StartRunInConsole("{DELAY=200}%c{TAB}{TAB}{TAB}{TAB}{TAB} ~"))
-        return false;
+        return trace.Answer(false);
     Sleep(1000);
     wizard::Send("{DELAY=200}{TAB}{TAB}{TAB}");
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntel95_HDD_S(int count)
 {
+    wizard::StepTrace trace("ShellRunIntel95_HDD_S");
     SendTimes("{DELAY=200}{TAB}", count);
-    return wizard::Send("{DELAY=200} ");
+    return trace.Answer(wizard::Send("{DELAY=200} "));
 }
 
 bool __cdecl ShellRunIntel95_HDD_UP(int count)
 {
+    wizard::StepTrace trace("ShellRunIntel95_HDD_UP");
     // Nothing sent answers false.
-    return SendTimes("{DELAY=200}+{TAB}", count);
+    return trace.Answer(SendTimes("{DELAY=200}+{TAB}", count));
 }
 
 bool __cdecl ShellRunIntel95_HDD_DOWN(void)
 {
-    return wizard::Send("{DELAY=200}{TAB}");
+    wizard::StepTrace trace("ShellRunIntel95_HDD_DOWN");
+    return trace.Answer(wizard::Send("{DELAY=200}{TAB}"));
 }
 
 // Also exported as ShellRunIntel95_RAID_HDD_Count.
 bool __cdecl ShellRunIntel95_HDD_DOWN_SPACE(void)
 {
-    return wizard::Send("{DELAY=200}{TAB} ");
+    wizard::StepTrace trace("ShellRunIntel95_HDD_DOWN_SPACE");
+    return trace.Answer(wizard::Send("{DELAY=200}{TAB} "));
 }
 
 bool __cdecl ShellRunIntel95_HDD_Count_End(void)
 {
-    return wizard::Send("{DELAY=200}~");
+    wizard::StepTrace trace("ShellRunIntel95_HDD_Count_End");
+    return trace.Answer(wizard::Send("{DELAY=200}~"));
 }
 
 bool __cdecl ShellRunIntel95_ConfirmVol(void)
 {
+    wizard::StepTrace trace("ShellRunIntel95_ConfirmVol");
     if (!wizard::FindAfterPauses(kConfirmTitle, 2))
-        return false;
+        return trace.Answer(false);
     wizard::Send("{DELAY=200}~");
     if (!wizard::FindAfterPauses(kCompleteTitle, 3))
-        return true;
+        return trace.Answer(true);
 
     wizard::Close(wizard::Target());
     if (FindConsole())
         wizard::Close(wizard::Target());
-    return true;  // the resources stay hidden
+    return trace.Answer(true);  // the resources stay hidden
 }
 
 bool __cdecl ShellRunIntel95_Down(void)
 {
+    wizard::StepTrace trace("ShellRunIntel95_Down");
     if (!FindConsole()) {
         RestoreRstResources();
-        return false;
+        return trace.Answer(false);
     }
     wizard::Send("{DELAY=200}~");
     if (!wizard::FindAfterPauses(kCompleteTitle, 2)) {
         RestoreRstResources();
-        return true;
+        return trace.Answer(true);
     }
 
     wizard::Close(wizard::Target());
@@ -131,21 +147,23 @@ bool __cdecl ShellRunIntel95_Down(void)
     RestoreRstResources();
     if (consoleFound)
         wizard::Close(wizard::Target());
-    return true;
+    return trace.Answer(true);
 }
 
 bool __cdecl ShellRunIntel95_RAID(void)
 {
+    wizard::StepTrace trace("ShellRunIntel95_RAID");
     if (!StartRunInConsole("{DELAY=200}%m{TAB}{TAB}{TAB}{TAB}~"))
-        return false;
+        return trace.Answer(false);
     if (wizard::FindAfterPauses(kAddDiskTitle, 2))
-        return true;
+        return trace.Answer(true);
     RestoreRstResources();
-    return false;
+    return trace.Answer(false);
 }
 
 int __cdecl ShellRunIntel95_RAID_HDD_Count_End(void)
 {
+    wizard::StepTrace trace("ShellRunIntel95_RAID_HDD_Count_End");
     const bool sent = wizard::Send("{DELAY=200}{TAB}{TAB}~");
     Sleep(100);
     wizard::Close(wizard::Target());
@@ -153,7 +171,7 @@ int __cdecl ShellRunIntel95_RAID_HDD_Count_End(void)
     RestoreRstResources();
     if (consoleFound)
         wizard::Close(wizard::Target());
-    return sent ? 1 : 0;
+    return trace.Answer(sent ? 1 : 0);
 }
 
 }  // extern "C"

@@ -7,6 +7,23 @@
 
 namespace wizard {
 
+// The trace of one exported step: "<step>: start" when made, "<step>: <result> after <n> ms"
+// from Answer, which hands the result back:  return trace.Answer(false);
+class StepTrace {
+public:
+    explicit StepTrace(const char* step);
+    StepTrace(const StepTrace&) = delete;
+    StepTrace& operator=(const StepTrace&) = delete;
+    bool Answer(bool result);
+    int Answer(int result);
+    unsigned char Answer(unsigned char result);
+
+private:
+    void Trace(const char* result);
+    const char* step_;
+    unsigned long start_;
+};
+
 // Program Files folder followed by `relative` in a 256-byte buffer; false when the folder
 // can't be resolved or the path does not fit.
 bool ConsolePath(const char* relative, char (&path)[256]);
@@ -24,6 +41,13 @@ bool Find(const char* title);
 
 // Up to `attempts` looks for the title, each after a pause of 1000 ms; true at the first find.
 bool FindAfterPauses(const char* title, int attempts);
+
+// Find, traced as the one look a step makes for a window it cannot go on without.
+bool LookOnce(const char* title);
+
+// The trace of a step's looks for a title: found at look `foundAt` (1-based) of `attempts`, or
+// not found in any (foundAt 0).
+void TraceLooks(const char* title, int foundAt, int attempts);
 
 HWND Target();
 
