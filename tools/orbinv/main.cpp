@@ -2,11 +2,14 @@
 // (LoadLibraryA, GetProcAddress "KVFunc"), runs the inventory scan (query 0), reads every query
 // for every valid row and prints the inventory.
 //
-//   orbinv [--json] [--machine FILE] [--record FILE]
+//   orbinv [--json] [--trace] [--machine FILE] [--record FILE]
 //   orbinv --version
 //
 //   --version       print the version of the orb2.dll loaded (its version resource) and stop
 //   --json          one JSON document instead of the table
+//   --trace         print orb2.dll's trace of the scan (its debug strings, one line per decision)
+//                   to standard error; caught in this process, so none when orbinv itself runs
+//                   under a debugger (which gets them instead)
 //   --machine FILE  scan the machine described in FILE (tools/simulated_machine) instead of this
 //                   one: orb2.dll's device calls are redirected through its import table, the RAID
 //                   tool runs for real with the description's "raid_state"
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <string>
 
+#include "tools/debug_output/debug_output_win32.h"
 #include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
@@ -149,7 +153,7 @@ orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
 
 int Usage()
 {
-    std::fputs("usage: orbinv [--json] [--machine FILE] [--record FILE]\n       orbinv --version\n", stderr);
+    std::fputs("usage: orbinv [--json] [--trace] [--machine FILE] [--record FILE]\n       orbinv --version\n", stderr);
     return kUsage;
 }
 
@@ -158,6 +162,7 @@ int Usage()
 int main(int argc, char** argv)
 {
     bool json = false;
+    bool trace = false;
     const char* machineFile = nullptr;
     const char* recordFile = nullptr;
     bool version = false;
@@ -166,6 +171,8 @@ int main(int argc, char** argv)
             version = true;
         else if (std::strcmp(argv[i], "--json") == 0)
             json = true;
+        else if (std::strcmp(argv[i], "--trace") == 0)
+            trace = true;
         else if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc && machineFile == nullptr)
             machineFile = argv[++i];
         else if (std::strcmp(argv[i], "--record") == 0 && i + 1 < argc && recordFile == nullptr)
@@ -242,7 +249,11 @@ int main(int argc, char** argv)
                              nullptr);
     if (nul != INVALID_HANDLE_VALUE)
         SetStdHandle(STD_OUTPUT_HANDLE, nul);
+    debug_output::DebugStringCapture capture;  // with --trace, each line to standard error as it comes
+    if (trace && !capture.Start(stderr))
+        std::fprintf(stderr, "orbinv: cannot catch orb2.dll's trace\n");
     orb2.Ask(0);  // the inventory scan
+    capture.Stop();
     if (nul != INVALID_HANDLE_VALUE) {
         SetStdHandle(STD_OUTPUT_HANDLE, output);
         CloseHandle(nul);
