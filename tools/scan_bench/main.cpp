@@ -1,6 +1,9 @@
 // scan_bench MACHINE_FILE [RUNS]: loads orb2.dll from this program's folder, runs query 0 RUNS
 // times (default 5) on the described machine and prints each scan's wall time divided by
 // 1,000 ms, the least a scan can take when the tool's report appears within its first second.
+// Then the cost of orb2's trace: RUNS more pairs of scans, one with a debug-output viewer
+// listening (a thread of this program serves the channel DebugView serves) and one without, in
+// turns, and the ratio of their mean wall times.
 #include <windows.h>
 
 #include <chrono>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "tools/debug_output/debug_output_win32.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
@@ -60,17 +64,41 @@ int main(int argc, char** argv)
         return 3;
     }
 
-    double best = 1e300, total = 0;
-    for (int run = 0; run < runs; ++run) {
+    auto scan = [&] {
         const auto start = std::chrono::steady_clock::now();
         std::free(kvFunc(0, 0, nullptr));
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    };
+    double best = 1e300, total = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double ms = scan();
         std::printf("scan %d: %.1f ms = %.3f x 1000 ms\n", run + 1, ms, ms / 1000.0);
         best = ms < best ? ms : best;
         total += ms;
     }
     std::printf("query 0 on %s: best %.3f, mean %.3f (wall time / 1000 ms, %d scans)\n", argv[1], best / 1000.0,
                 total / runs / 1000.0, runs);
+
+    double quiet = 0, heard = 0;
+    std::size_t lines = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double without = scan();
+        debug_output::DebugOutputListener listener;
+        if (!listener.Start()) {
+            std::fprintf(stderr, "scan_bench: another debug-output viewer runs: no trace cost measured\n");
+            break;
+        }
+        const double with = scan();
+        listener.Stop();
+        lines = listener.Take().size();
+        std::printf("pair %d: %.1f ms without a listener, %.1f ms with one (%zu trace lines)\n", run + 1, without,
+                    with, lines);
+        quiet += without;
+        heard += with;
+    }
+    if (quiet > 0)
+        std::printf("trace cost of query 0: mean %.1f ms with a listener / %.1f ms without = %.4f (%d pairs, %zu "
+                    "lines a scan)\n", heard / runs, quiet / runs, heard / quiet, runs, lines);
     simulation.Detach();
     FreeLibrary(orb2);
     return 0;

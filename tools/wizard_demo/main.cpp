@@ -1,16 +1,19 @@
 // wizard_demo: a create-volume run of OrbLib's Rapid Storage Technology steps against the
 // stand-in console, called one step after another as the main application calls them. Prints
-// each step's result and what the console received, and saves a picture of the screen in the
-// middle of the run.
+// each step's result, then OrbLib's trace (its debug strings) and what the console received,
+// interleaved in time order, and saves a picture of the screen in the middle of the run.
 //   wizard_demo [SCREENSHOT.bmp]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/automation/harness/console_harness_win32.h"
 #include "tests/automation/harness/input_win32.h"
+#include "tools/debug_output/debug_output_win32.h"
 
 namespace {
 
@@ -62,6 +65,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wizard_demo: cannot install the stand-in console: %s\n", console.error().c_str());
         return 2;
     }
+    debug_output::DebugStringCapture trace;  // OrbLib's trace, from its loading on
+    if (!trace.Start())
+        std::fprintf(stderr, "wizard_demo: cannot catch OrbLib's trace\n");
     HMODULE orbLib = LoadLibraryA("OrbLib.dll");
     if (orbLib == nullptr) {
         std::fprintf(stderr, "wizard_demo: cannot load OrbLib.dll (error %lu)\n", GetLastError());
@@ -91,14 +97,33 @@ int main(int argc, char** argv)
     }
     ok = ok && step("ShellRunIntel95_Down");                 // Enter on the console, close the run
 
-    std::printf("\n== what the console received (%s)\n", orbtest::ConsoleLogPath(orbtest::Console::Rst).c_str());
+    // Both sides carry GetTickCount's milliseconds: OrbLib's lines when they were caught, the
+    // console's log lines in their ms field.
+    struct Timed {
+        unsigned long tick;
+        int order;  // OrbLib's line first at the same millisecond: its decision came first
+        std::string text;
+    };
+    std::vector<Timed> timeline;
+    for (const debug_output::DebugLine& line : trace.Take())
+        timeline.push_back({line.tick, 0, line.text});
     std::ifstream log(orbtest::ConsoleLogPath(orbtest::Console::Rst));
     std::string line;
     while (std::getline(log, line)) {
         if (line.rfind("entry", 0) == 0)
             continue;  // the localized entries seen at start: 192 lines, summarised below
-        std::printf("%s\n", line.c_str());
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        timeline.push_back({orbtest::ParseLogLine(line).tick, 1, "  console: " + line});
     }
+    std::stable_sort(timeline.begin(), timeline.end(), [](const Timed& a, const Timed& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+    });
+    std::printf("\n== OrbLib's trace and what the console received (%s), in time order\n",
+                orbtest::ConsoleLogPath(orbtest::Console::Rst).c_str());
+    const unsigned long first = timeline.empty() ? 0 : timeline.front().tick;
+    for (const Timed& entry : timeline)
+        std::printf("%6lu ms  %s\n", entry.tick - first, entry.text.c_str());
     int visible = 0, total = 0;
     for (const auto& e : orbtest::ReadConsoleLog(orbtest::Console::Rst))
         if (e.kind == "entry") {
