@@ -57,33 +57,35 @@ bool InWindowsFolder(const char* windowsFolder, const char* name, char (&path)[k
 }
 
 // Tries to open `path` for reading; while that fails and fewer than 10 retries were made,
-// pauses 1000 ms and tries again.
-void WaitUntilReadable(const char* path, int& retries)
+// pauses 1000 ms and tries again. Answers whether it was opened.
+bool WaitUntilReadable(const char* path, int& retries)
 {
-    const int retriesBefore = retries;
     std::FILE* file = std::fopen(path, "r");
     while (file == nullptr && retries < kMaxRetries) {
         Sleep(kRetryPauseMs);
         ++retries;
         file = std::fopen(path, "r");
     }
-    if (file != nullptr) {
-        std::fclose(file);
-        Trace("orb2", "tool: %s readable after %d pauses", Shown(path).text, retries - retriesBefore);
-    } else {
-        Trace("orb2", "tool: %s not readable after %d pauses (error %lu); going on", Shown(path).text,
-              retries - retriesBefore, GetLastError());
-    }
+    if (file == nullptr)
+        return false;
+    std::fclose(file);
+    return true;
 }
 
 void WriteResourceAndWait(uint16_t id, const char* path, int& retries)
 {
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (ExtractBinaryResource(id, path))
-        Trace("orb2", "tool: resource %u written to %s", id, Shown(path).text);
+    const bool written = ExtractBinaryResource(id, path);
+    const DWORD writeError = GetLastError();
+    const int retriesBefore = retries;
+    const bool readable = WaitUntilReadable(path, retries);
+    char result[40];
+    if (written)
+        std::snprintf(result, sizeof result, "written");
     else
-        Trace("orb2", "tool: resource %u not written to %s (error %lu)", id, Shown(path).text, GetLastError());
-    WaitUntilReadable(path, retries);
+        std::snprintf(result, sizeof result, "not written (error %lu)", writeError);
+    Trace("orb2", "tool: resource %u %s to %s; %s after %d pauses", id, result, Shown(path).text,
+          readable ? "readable" : "still not readable", retries - retriesBefore);
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ void BuildDriveLetterTable()
         GetDriveLetterDiskNumber(letter.c_str(), &row.device_type, &row.disk_number);
         ++inventory.driveLetterCount;
     }
-    Trace("orb2", "letters: %d letters in use, %d rows in the table", n - 1, inventory.driveLetterCount);
 }
 
 namespace {
