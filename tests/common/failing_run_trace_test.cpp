@@ -1,0 +1,194 @@
+// Failing runs of orb2.dll and OrbLib.dll, loaded as the main application loads them, and what
+// their trace (caught in this process) must name for a support engineer to see what failed. Each
+// case names the few facts that tell the failure apart, not the wording of every line.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "standins/console_common/console_entries.h"
+#include "tests/automation/harness/console_harness_win32.h"
+#include "tests/inventory/orb2_fixture.h"
+#include "tools/debug_output/debug_output_win32.h"
+#include "tools/simulated_machine/simulated_machine.h"
+
+namespace {
+
+using orbtest::Console;
+using simulated_machine::Machine;
+
+Machine DefaultMachine()
+{
+    Machine machine;
+    std::string error;
+    EXPECT_TRUE(simulated_machine::LoadMachineFile(ORB_DEFAULT_MACHINE, machine, error)) << error;
+    return machine;
+}
+
+Machine WithRaidState(Machine machine, const std::string& state)
+{
+    machine.hasRaidState = true;
+    machine.raidStateJson = state;
+    return machine;
+}
+
+// A culture folder in use: a handle on the folder and on one of its resource files, neither
+// shared for deletion (Wine renames a folder whose files are open unless the folder itself is).
+class HeldCulture {
+public:
+    explicit HeldCulture(const std::string& culture)
+    {
+        const std::string folder = orbtest::ConsoleFolder(Console::Rst) + culture;
+        folder_ = CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        file_ = CreateFileA((folder + "\\IAStorUI.resources.dll").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, folder_) << folder;
+        EXPECT_NE(INVALID_HANDLE_VALUE, file_) << folder;
+    }
+    ~HeldCulture()
+    {
+        for (HANDLE handle : {folder_, file_})
+            if (handle != INVALID_HANDLE_VALUE)
+                CloseHandle(handle);
+    }
+    HeldCulture(const HeldCulture&) = delete;
+    HeldCulture& operator=(const HeldCulture&) = delete;
+
+private:
+    HANDLE folder_ = INVALID_HANDLE_VALUE;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+class FailingRunTrace : public Orb2Fixture {
+protected:
+    void SetUp() override
+    {
+        Orb2Fixture::SetUp();
+        ASSERT_TRUE(rst_.ok()) << rst_.error();
+        ASSERT_TRUE(msm_.ok()) << msm_.error();
+        ASSERT_TRUE(capture_.Start());
+    }
+    void TearDown() override
+    {
+        capture_.Stop();
+        orbtest::ClearConsoleSwitches();
+        Orb2Fixture::TearDown();
+    }
+
+    // One export of a freshly loaded OrbLib.dll (its process-wide state starts empty), with the
+    // consoles' switches set; the consoles it started are ended afterwards.
+    bool RunStep(const char* step, const std::vector<std::string>& neverOpen)
+    {
+        orbtest::ConsoleSwitches switches;
+        switches.neverOpen = neverOpen;
+        orbtest::SetConsoleSwitches(switches);
+        HMODULE orbLib = LoadLibraryA("OrbLib.dll");
+        EXPECT_NE(nullptr, orbLib) << "error " << GetLastError();
+        auto function = orbLib ? reinterpret_cast<bool(__cdecl*)()>(GetProcAddress(orbLib, step)) : nullptr;
+        EXPECT_NE(nullptr, function) << step;
+        const bool result = function != nullptr && function();
+        orbtest::StopConsole(Console::Rst);
+        orbtest::StopConsole(Console::Msm);
+        if (orbLib)
+            FreeLibrary(orbLib);
+        return result;
+    }
+
+    orbtest::ConsoleInstallation rst_{Console::Rst};
+    orbtest::ConsoleInstallation msm_{Console::Msm};
+    debug_output::DebugStringCapture capture_;
+};
+
+TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
+{
+    const Machine defaultMachine = DefaultMachine();
+    AttachMachine(defaultMachine);
+    const std::string rstMain = standin::kRstMainTitle, msmMain = standin::kMsmMainTitle;
+
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        std::vector<std::string> named;  // each in some line of the run's trace
+    } cases[] = {
+        {"the Rapid Storage Technology console never opens its window",
+         [&] { EXPECT_FALSE(RunStep("ShellRunIntel95", {rstMain})); },
+         {"ShellRunIntel95: start", "detect: none of", "\"Rapid Storage Technology\" in its title",
+          "find console: no console title was ever detected", "ShellRunIntel95: false"}},
+        {"the Matrix Storage Manager console never opens its window",
+         [&] { EXPECT_FALSE(RunStep("ShellRunIntelMSM", {msmMain})); },
+         {"look for \"" + msmMain + "\": not found in 1 look", "ShellRunIntelMSM: false"}},
+        {"the console opens but \"ADD Disk\" never does",
+         [&] { EXPECT_FALSE(RunStep("ShellRunIntel95_RAID", {standin::kRstAddDiskTitle})); },
+         {"sent \"{DELAY=200}%m{TAB}{TAB}{TAB}{TAB}~\": 7 keys, to the foreground window", "(the target)",
+          "look for \"ADD Disk\": not found in 2 looks", "ShellRunIntel95_RAID: false"}},
+        {"a culture folder is held open",
+         [&] {
+             HeldCulture held("de-DE");
+             EXPECT_FALSE(RunStep("ShellRunIntel95", {rstMain}));
+         },
+         {"hide: de-DE not renamed (error ", "IAStorUI.resources.dll not renamed (error ", "6 of 7 renamed",
+          "hide: fr-FR renamed to fr-FR_X"}},
+        {"the drive in slot 0 refuses to open for reading and writing",
+         [&] {
+             Machine refusing = defaultMachine;
+             refusing.drives[0].opensReadWrite = false;
+             simulation_.RunToolInProcess(true);
+             simulation_.SetMachine(refusing);
+             Ask(0);
+             simulation_.SetMachine(defaultMachine);
+         },
+         {"smart probe: PhysicalDrive0 not opened (error ", "storage probe: PhysicalDrive0: identity row 0",
+          "smart probe: PhysicalDrive1: IDENTIFY answered"}},
+        {"the RAID tool hangs and never writes its report",
+         [&] {
+             simulation_.RunToolInProcess(true);  // a first report, loaded at once
+             Ask(0);
+             simulation_.RunToolInProcess(false);
+             // Eleven seconds: longer than the ten pauses of the load.
+             simulation_.SetMachine(WithRaidState(defaultMachine, R"({"behaviour": "hang", "delay_ms": 11000})"));
+             Ask(0);
+             // The tool still holds Graid.txt; once it has ended, a scan removes the files.
+             EXPECT_TRUE(WaitFor([] {
+                 HANDLE h = CreateFileA(WindowsFile("Graid.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+                 if (h == INVALID_HANDLE_VALUE)
+                     return GetLastError() != ERROR_SHARING_VIOLATION;
+                 CloseHandle(h);
+                 return true;
+             }, 60));
+             simulation_.SetMachine(defaultMachine);
+             simulation_.RunToolInProcess(true);
+             Ask(0);
+         },
+         {"G.bat started hidden", "Graid.txt load attempt 1 failed", "Graid.txt load attempt 11 failed",
+          "not loaded after 11 attempts and 10 pauses: the earlier report is kept"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        capture_.Take();
+        c.run();
+        std::string trace;
+        std::vector<std::string> lines;
+        for (const debug_output::DebugLine& line : capture_.Take()) {
+            trace += "  " + line.text + "\n";
+            lines.push_back(line.text);
+            EXPECT_TRUE(line.text.rfind("orb2: ", 0) == 0 || line.text.rfind("OrbLib: ", 0) == 0)
+                << "a line that names no library: " << line.text;
+        }
+        std::printf("== %s\n%s", c.name, trace.c_str());
+        for (const std::string& fact : c.named) {
+            bool found = false;
+            for (const std::string& line : lines)
+                found = found || line.find(fact) != std::string::npos;
+            EXPECT_TRUE(found) << "the trace does not name: " << fact << "\n" << trace;
+        }
+    }
+    EXPECT_TRUE(ToolFilesGone());
+}
+
+}  // namespace
