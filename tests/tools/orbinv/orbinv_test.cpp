@@ -306,6 +306,49 @@ TEST(Orbinv, VersionOfTheLoadedLibrary)
     EXPECT_NE(std::string::npos, run.out.find("raidcfg32.exe stand-in")) << run.out;
 }
 
+// The trace's lines without their digits (timings, window handles), one per line.
+std::vector<std::string> TraceWithoutDigits(const std::string& text, const std::string& prefix)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        const size_t at = line.find(prefix);
+        if (at == std::string::npos)
+            continue;
+        std::string kept;
+        for (char c : line.substr(at))
+            if ((c < '0' || c > '9') && c != '\r')
+                kept += c;
+        lines.push_back(kept);
+    }
+    return lines;
+}
+
+// --trace prints orb2's trace of the scan to standard error and changes nothing else; a debugger
+// of orbinv (trace_viewer) receives the same lines while the program's output passes through.
+TEST(Orbinv, TraceOfTheScanGoesToStandardErrorOrToADebugger)
+{
+    const std::string machine = std::string("--machine ") + ORB_DEFAULT_MACHINE;
+    const ProgramRun plain = RunOrbinv(machine);
+    const ProgramRun traced = RunOrbinv("--trace " + machine);
+    EXPECT_EQ(0u, traced.exitCode) << traced.err;
+    EXPECT_EQ(plain.out, traced.out);
+    EXPECT_EQ("", plain.err);
+    const std::vector<std::string> lines = TraceWithoutDigits(traced.err, "orb2: ");
+    ASSERT_GT(lines.size(), 10u) << traced.err;
+    EXPECT_EQ("orb: scan: start", lines.front());  // "orb2" without its digit
+    EXPECT_EQ("orb: scan: end at  ms", lines.back());
+    EXPECT_EQ(lines.size(), TraceWithoutDigits(traced.err, "").size()) << "a line that is not orb2's:\n" << traced.err;
+
+    const ProgramRun viewed = RunProgram(ProgramFolder() + "trace_viewer.exe", "\"" + ProgramFolder() + "orbinv.exe\" " + machine);
+    EXPECT_EQ(0u, viewed.exitCode) << viewed.err;
+    EXPECT_NE(std::string::npos, viewed.out.find(plain.out)) << viewed.out;
+    EXPECT_EQ(lines, TraceWithoutDigits(viewed.out, "orb2: ")) << viewed.out;
+}
+
 TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
 {
     EXPECT_EQ(1u, RunOrbinv("--frobnicate").exitCode);
