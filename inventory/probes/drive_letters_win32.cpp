@@ -59,10 +59,8 @@ bool GetDriveLetterDiskNumber(const char* letter, int32_t* deviceType, int32_t* 
     size_t length = strnlen(letter, 2);  // a longer text gives a name the volume query refuses
     std::memcpy(name, letter, length);
     name[length] = ':';
-    if (IsFloppyDriveName(name)) {
-        Trace("orb2", "letters: %s floppy letter, not opened", Shown(name).text);
+    if (IsFloppyDriveName(name))
         return false;
-    }
     STORAGE_DEVICE_NUMBER number;
     std::memset(&number, 0, sizeof(number));
     if (!QueryStorageDeviceNumber(name, &number)) {

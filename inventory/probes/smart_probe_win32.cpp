@@ -45,11 +45,8 @@ void ProbeSlot(int n, UnopenedSlots& unopened)
         uint32_t words[kIdentifyWordCount];
         WidenIdentifyWords(block, words);
         const int32_t before = inventory.diskCount;
-        StoreIdentifyData(n, words);
-        if (inventory.diskCount > before)
-            Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY answered (%lu bytes): disk %d, %s", n, returned,
-                  before, inventory.disks[before].media_type);
-        else
+        StoreIdentifyData(n, words);  // the scan traces each disk row it settles
+        if (inventory.diskCount == before)
             Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY answered, the disk table is full", n);
     } else {
         Trace("orb2", "smart probe: PhysicalDrive%d: IDENTIFY not answered (error %lu): no disk row", n, GetLastError());

@@ -116,6 +116,7 @@ bool ExtractBinaryResource(uint16_t id, const char* path)
 
 void RunRaidReportTool()
 {
+    const uint32_t start = TraceMilliseconds();
     SetModuleFolder();
     char windowsFolder[256];
     char toolPath[kPathSize], batchPath[kPathSize], reportPath[kPathSize];
@@ -157,14 +158,17 @@ void RunRaidReportTool()
         loaded = LoadWholeFile(reportPath);
     }
     if (loaded)
-        Trace("orb2", "tool: Graid.txt loaded at attempt %d after %d pauses: %lu bytes", attempts,
-              retries - pausesBefore, static_cast<unsigned long>(reportBufferSize - 1));
+        Trace("orb2", "tool: Graid.txt loaded at attempt %d after %d pauses, at %lu ms: %lu bytes", attempts,
+              retries - pausesBefore, static_cast<unsigned long>(TraceMilliseconds() - start),
+              static_cast<unsigned long>(reportBufferSize - 1));
     else if (reportBuffer != nullptr)
-        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses: the earlier report is kept "
-              "(%lu bytes)", attempts, retries - pausesBefore, static_cast<unsigned long>(reportBufferSize - 1));
+        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses, at %lu ms: the earlier report "
+              "is kept (%lu bytes)", attempts, retries - pausesBefore,
+              static_cast<unsigned long>(TraceMilliseconds() - start), static_cast<unsigned long>(reportBufferSize - 1));
     else
-        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses: no earlier report, the scan "
-              "goes on with an empty one", attempts, retries - pausesBefore);
+        Trace("orb2", "tool: Graid.txt not loaded after %d attempts and %d pauses, at %lu ms: no earlier report, "
+              "the scan goes on with an empty one", attempts, retries - pausesBefore,
+              static_cast<unsigned long>(TraceMilliseconds() - start));
     SetCurrentDirectoryA(moduleFolder);
 }
 

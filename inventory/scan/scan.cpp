@@ -37,7 +37,7 @@ void TraceDisks()
     const int disks = inventory.diskCount < kDiskCapacity ? inventory.diskCount : kDiskCapacity;
     for (int d = 0; d < disks; ++d) {
         const DiskRecord& disk = inventory.disks[d];
-        Trace("orb2", "disk %d: PhysicalDrive%d %s, model \"%s\", serial \"%s\", size %s, status %s, report order %d, "
+        Trace("orb2", "disk %d (IDENTIFY of PhysicalDrive%d): %s, model \"%s\", serial \"%s\", size %s, status %s, report order %d, "
               "empty flag %d", d, disk.drive_number, Shown(disk.media_type).text, Shown(disk.model).text,
               Shown(disk.serial_number).text, Shown(disk.disk_size).text, Shown(disk.status).text, disk.report_order,
               disk.empty_flag);
@@ -60,7 +60,6 @@ void RunInventoryScan()
     const uint32_t start = TraceMilliseconds();
     Trace("orb2", "scan: start");
     RunRaidReportTool();  // Graid.txt written by Intel's tool and loaded into the report buffer
-    Trace("orb2", "scan: tool run done at %lu ms", static_cast<unsigned long>(TraceMilliseconds() - start));
 
     inventory.diskCount = 0;
     inventory.identityCount = 0;

@@ -143,7 +143,7 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
              simulation_.SetMachine(defaultMachine);
          },
          {"smart probe: PhysicalDrive0 not opened (error ", "storage probe: PhysicalDrive0: identity row 0",
-          "smart probe: PhysicalDrive1: IDENTIFY answered"}},
+          "disk 0 (IDENTIFY of PhysicalDrive1)"}},
         {"the RAID tool hangs and never writes its report",
          [&] {
              simulation_.RunToolInProcess(true);  // a first report, loaded at once

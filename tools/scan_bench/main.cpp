@@ -6,11 +6,13 @@
 // turns, and the ratio of their mean wall times.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/debug_output/debug_output_win32.h"
 #include "tools/simulated_machine/simulated_machine.h"
@@ -80,6 +82,7 @@ int main(int argc, char** argv)
                 total / runs / 1000.0, runs);
 
     double quiet = 0, heard = 0;
+    std::vector<double> ratios;
     std::size_t lines = 0;
     for (int run = 0; run < runs; ++run) {
         const double without = scan();
@@ -95,10 +98,16 @@ int main(int argc, char** argv)
                     with, lines);
         quiet += without;
         heard += with;
+        ratios.push_back(with / without);
     }
-    if (quiet > 0)
-        std::printf("trace cost of query 0: mean %.1f ms with a listener / %.1f ms without = %.4f (%d pairs, %zu "
-                    "lines a scan)\n", heard / runs, quiet / runs, heard / quiet, runs, lines);
+    if (!ratios.empty()) {
+        std::sort(ratios.begin(), ratios.end());
+        const size_t n = ratios.size();
+        const double median = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2;
+        std::printf("trace cost of query 0: mean %.1f ms with a listener / %.1f ms without = %.4f; median of the "
+                    "pairs' ratios %.4f (%zu pairs, %zu lines a scan)\n", heard / n, quiet / n, heard / quiet, median,
+                    n, lines);
+    }
     simulation.Detach();
     FreeLibrary(orb2);
     return 0;
