@@ -109,6 +109,7 @@ bool RenameLanguageEntries(const char* operation, const char* fromSuffix, const 
     char programFiles[MAX_PATH];
     if (!ProgramFilesFolderFor(operation, programFiles))
         return false;
+    int renamed = 0;
     for (const char* language : MsmLanguages) {
         char from[ConsolePathSize], to[ConsolePathSize];
         const char* fromParts[] = {programFiles, MsmFolderText, language, fromSuffix};
@@ -116,11 +117,14 @@ bool RenameLanguageEntries(const char* operation, const char* fromSuffix, const 
         JoinPath(from, fromParts, 4);
         JoinPath(to, toParts, 4);
         if (Rename(from, to))
-            Trace("OrbLib", "%s: %s%s renamed to %s%s", operation, language, fromSuffix, language, toSuffix);
+            ++renamed;
         else
             Trace("OrbLib", "%s: %s%s not renamed (%s)", operation, language, fromSuffix,
                   Failure(from, to, GetLastError()).text);
     }
+    // The renames that went as planned in one line, each one that did not in a line of its own.
+    Trace("OrbLib", "%s: %d of %d language entries renamed from <code>%s to <code>%s", operation, renamed,
+          MsmLanguageCount, fromSuffix, toSuffix);
     return true;
 }
 
@@ -131,12 +135,13 @@ bool HideRstResources()
     char programFiles[MAX_PATH];
     if (!ProgramFilesFolderFor("hide", programFiles))
         return false;
+    int hidden = 0;
     for (const char* culture : RstCultures) {
         char folder[ConsolePathSize], hiddenFolder[ConsolePathSize];
         CulturePath(folder, programFiles, culture, "");
         CulturePath(hiddenFolder, programFiles, culture, HiddenCultureSuffix);
         if (Rename(folder, hiddenFolder)) {
-            Trace("OrbLib", "hide: %s renamed to %s%s", culture, culture, HiddenCultureSuffix);
+            ++hidden;
             continue;
         }
         TraceParts line;
@@ -156,6 +161,9 @@ bool HideRstResources()
         line.Add(" %d of %d renamed", renamed, RstResourceFileCount);
         Trace("OrbLib", "%s", line.text);
     }
+    // The folders renamed as planned in one line; each one that was not has had a line of its own.
+    Trace("OrbLib", "hide: %d of %d culture folders renamed to <culture>%s", hidden, RstCultureCount,
+          HiddenCultureSuffix);
     return true;
 }
 
@@ -164,16 +172,21 @@ bool RestoreRstResources()
     char programFiles[MAX_PATH];
     if (!ProgramFilesFolderFor("restore", programFiles))
         return false;
+    int restored = 0;
     for (const char* culture : RstCultures) {
         char folder[ConsolePathSize], hiddenFolder[ConsolePathSize];
         CulturePath(folder, programFiles, culture, "");
         CulturePath(hiddenFolder, programFiles, culture, HiddenCultureSuffix);
         TraceParts line;
-        if (Rename(hiddenFolder, folder))
+        const bool folderBack = Rename(hiddenFolder, folder);
+        bool unusual = !folderBack;  // worth a line of its own
+        if (folderBack) {
+            ++restored;
             line.Add("restore: %s%s renamed back;", culture, HiddenCultureSuffix);
-        else
+        } else {
             line.Add("restore: %s%s not renamed back (%s);", culture, HiddenCultureSuffix,
                      Failure(hiddenFolder, folder, GetLastError()).text);
+        }
         // PinnedCulture records only the last folder hidden file by file, and nothing of a run
         // abandoned by an earlier load: every culture's hidden files are renamed back. A file
         // that was not hidden has no hidden name, and a rename never replaces an existing name.
@@ -186,15 +199,23 @@ bool RestoreRstResources()
                 continue;
             }
             const DWORD error = GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
                 line.Add(" %s not renamed back (%s);", file, Failure(hidden, shown, error).text);
+                unusual = true;
+            }
         }
-        if (renamed > 0)
+        if (renamed > 0) {
             line.Add(" %d of %d files renamed back", renamed, RstResourceFileCount);
+            unusual = true;
+        }
         if (line.length > 0 && line.text[line.length - 1] == ';')
             line.text[--line.length] = 0;
-        Trace("OrbLib", "%s", line.text);
+        if (unusual)
+            Trace("OrbLib", "%s", line.text);
     }
+    // The folders given back as planned in one line; every other culture has had a line of its own.
+    Trace("OrbLib", "restore: %d of %d culture folders renamed back from <culture>%s", restored, RstCultureCount,
+          HiddenCultureSuffix);
     return true;
 }
 
