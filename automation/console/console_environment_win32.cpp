@@ -135,13 +135,13 @@ bool HideRstResources()
     char programFiles[MAX_PATH];
     if (!ProgramFilesFolderFor("hide", programFiles))
         return false;
-    int hidden = 0;
+    int foldersHidden = 0;
     for (const char* culture : RstCultures) {
         char folder[ConsolePathSize], hiddenFolder[ConsolePathSize];
         CulturePath(folder, programFiles, culture, "");
         CulturePath(hiddenFolder, programFiles, culture, HiddenCultureSuffix);
         if (Rename(folder, hiddenFolder)) {
-            ++hidden;
+            ++foldersHidden;
             continue;
         }
         TraceParts line;
@@ -162,7 +162,7 @@ bool HideRstResources()
         Trace("OrbLib", "%s", line.text);
     }
     // The folders renamed as planned in one line; each one that was not has had a line of its own.
-    Trace("OrbLib", "hide: %d of %d culture folders renamed to <culture>%s", hidden, RstCultureCount,
+    Trace("OrbLib", "hide: %d of %d culture folders renamed to <culture>%s", foldersHidden, RstCultureCount,
           HiddenCultureSuffix);
     return true;
 }
