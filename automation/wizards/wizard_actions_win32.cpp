@@ -81,8 +81,9 @@ bool Send(const char* script)
     HWND foreground = GetForegroundWindow();
     const unsigned long before = keyDownsSent;
     const bool sent = keyScriptSender.SendKeyScript(script, false);
-    ::Trace("OrbLib", "sent \"%s\": %lu keys, to the foreground window %p \"%s\"%s", Shown(script).text,
-            keyDownsSent - before, static_cast<void*>(foreground), WindowTitle(foreground).text,
+    const unsigned long keys = keyDownsSent - before;
+    ::Trace("OrbLib", "sent \"%s\": %lu key%s, to the foreground window %p \"%s\"%s", Shown(script).text, keys,
+            keys == 1 ? "" : "s", static_cast<void*>(foreground), WindowTitle(foreground).text,
             foreground == keyScriptSender.targetWindow ? " (the target)" : ", not the target");
     return sent;
 }
