@@ -1,21 +1,42 @@
-# Shared settings and helpers of both build trees.
+# Shared settings and helpers of every build tree.
 
 # GetProcAddress results are cast to their real function types, as Windows code does.
 set(ORB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 
-# The 32-bit product tree builds the deliverables and checks its binaries. The Windows tests run
-# either in a 32-bit test tree against the product tree's binaries (ORB_SHIPPED_BIN_DIR), or in
-# the 64-bit tree, which builds its own 64-bit twin of every binary (scripts/build.sh).
+# ORB_TREE says which build tree is being configured; every CMakeLists.txt decides by it alone
+# what the tree holds (scripts/build.sh and scripts/fuzz.sh configure the trees):
+#   native   host g++ (build/native): the portable logic, with no <windows.h>, and its unit tests;
+#   fuzz     host clang with ORB_FUZZ=ON (build/fuzz): the portable logic and its libFuzzer targets;
+#   product  MinGW-w64, win32 thread model (build/win32): the deliverables, the stand-ins, the
+#            tools and the checks of the shipped binaries;
+#   tests    MinGW-w64, posix thread model: every test that runs under Wine, either against a
+#            product tree's binaries (build/win32-tests, ORB_SHIPPED_BIN_DIR) or, on hosts that run
+#            no 32-bit code, with a 64-bit twin of every binary built here (build/win64).
+# The product's own Windows sources are compiled in both Windows trees (if(WIN32)): the tests tree
+# links some of them into its in-process tests.
+option(ORB_FUZZ "Build the libFuzzer targets (clang): the fuzz tree" OFF)
 if(WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(ORB_DEFAULT_WINDOWS_TESTS ON)
 else()
   set(ORB_DEFAULT_WINDOWS_TESTS OFF)
 endif()
-option(ORB_WINDOWS_TESTS "Build the tests that run under Wine" ${ORB_DEFAULT_WINDOWS_TESTS})
+option(ORB_WINDOWS_TESTS "Build the tests that run under Wine: the tests tree" ${ORB_DEFAULT_WINDOWS_TESTS})
 set(ORB_SHIPPED_BIN_DIR "" CACHE PATH
     "A product tree's bin folder: this tree tests its deliverables instead of building its own")
-if(NOT WIN32 OR ORB_WINDOWS_TESTS)
-  set(ORB_GTEST ON)
+if(NOT WIN32)
+  if(ORB_FUZZ)
+    set(ORB_TREE fuzz)
+  else()
+    set(ORB_TREE native)
+  endif()
+elseif(ORB_WINDOWS_TESTS)
+  set(ORB_TREE tests)
+else()
+  set(ORB_TREE product)
+endif()
+message(STATUS "Build tree: ${ORB_TREE}")
+
+if(ORB_TREE STREQUAL "native" OR ORB_TREE STREQUAL "tests")
   # GoogleTest from Debian's sources, built with this tree's compiler.
   set(ORB_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -34,7 +55,7 @@ if(WIN32)
   enable_language(RC)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 endif()
-if(WIN32 AND ORB_WINDOWS_TESTS)
+if(ORB_TREE STREQUAL "tests")
   # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run, with a
   # prefix of this tree's bitness (scripts/wine-env.sh reads it from here).
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -49,7 +70,7 @@ if(WIN32 AND ORB_WINDOWS_TESTS)
   set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
   set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 endif()
-if(NOT WIN32)
+if(ORB_TREE MATCHES "^(native|fuzz)$")
   option(ORB_SANITIZE "Build the native tree with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
   if(ORB_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
@@ -58,8 +79,12 @@ if(NOT WIN32)
   include(GoogleTest)
 endif()
 
-# orb_add_native_test(name sources... LIBS libs...): a GoogleTest program of the native tree.
+# orb_add_native_test(name SOURCES ... LIBS ...): a GoogleTest program of the native tree, each
+# case a CTest test. Nothing in the other trees.
 function(orb_add_native_test name)
+  if(NOT ORB_TREE STREQUAL "native")
+    return()
+  endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
@@ -67,34 +92,57 @@ function(orb_add_native_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# orb_add_wine_test(name SOURCES ... LIBS ... [ARGS ...] [TIMEOUT s] [LOCK resource]): a GoogleTest
-# program of the Windows tree, run under Wine as one CTest test. Tests that hold the same resource
-# run one at a time: "desktop" (the default: windows, focus, keys and clicks, the consoles'
-# folders) or "windows_folder" (inventory scans: the RAID tool's files in the Windows folder).
-# Tests of the two groups may run side by side (ctest -j 2).
+# orb_add_wine_test(name [SOURCES ... | COMMAND program] [LIBS ...] [DEPENDS ...] [DEFINITIONS ...]
+#                   [INCLUDES ...] [ARGS ...] [TIMEOUT s] [LOCK resource...] [RUNNER script arg]
+#                   [LABELS ...] [WILL_FAIL]):
+# every test that runs under Wine, registered in the tests tree only (nothing in the others).
+# With SOURCES, a GoogleTest program built from them; with COMMAND, a program built elsewhere.
+# It runs as one CTest test in the tree's Wine session, through scripts/wine-exec.sh BUILD PROGRAM
+# ARGS, or through RUNNER, called as "script BUILD arg PROGRAM ARGS". Tests that hold the same
+# resource run one at a time: "desktop" (the default: windows, focus, keys and clicks, the
+# consoles' folders) or "windows_folder" (inventory scans: the RAID tool's files in the Windows
+# folder). Tests of the two groups may run side by side (ctest -j 2); a test that uses both names
+# both.
 function(orb_add_wine_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;LOCK" "SOURCES;LIBS;ARGS;DEPENDS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
-  if(T_DEPENDS)
-    add_dependencies(${name} ${T_DEPENDS})
+  if(NOT ORB_TREE STREQUAL "tests")
+    return()
   endif()
-  orb_add_wine_command_test(${name} $<TARGET_FILE:${name}> ${T_ARGS} TIMEOUT ${T_TIMEOUT} LOCK ${T_LOCK})
-endfunction()
-
-# orb_add_wine_command_test(name program args... [TIMEOUT s] [LOCK resource]): any Windows program
-# as a test under Wine.
-function(orb_add_wine_command_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;LOCK" "" ${ARGN})
+  cmake_parse_arguments(T "WILL_FAIL" "TIMEOUT;COMMAND"
+                        "LOCK;SOURCES;LIBS;ARGS;DEPENDS;DEFINITIONS;INCLUDES;RUNNER;LABELS" ${ARGN})
+  if(T_SOURCES)
+    add_executable(${name} ${T_SOURCES})
+    target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${T_INCLUDES})
+    if(T_DEFINITIONS)
+      target_compile_definitions(${name} PRIVATE ${T_DEFINITIONS})
+    endif()
+    if(T_DEPENDS)
+      add_dependencies(${name} ${T_DEPENDS})
+    endif()
+    set(program $<TARGET_FILE:${name}>)
+  else()
+    set(program ${T_COMMAND})
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   if(NOT T_LOCK)
     set(T_LOCK desktop)
   endif()
-  add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${T_UNPARSED_ARGUMENTS})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK ${T_LOCK} TIMEOUT ${T_TIMEOUT})
+  if(T_RUNNER)
+    list(POP_FRONT T_RUNNER runner)
+    add_test(NAME ${name} COMMAND ${runner} ${CMAKE_BINARY_DIR} ${T_RUNNER} ${program} ${T_ARGS})
+  else()
+    add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${program} ${T_ARGS})
+  endif()
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK "${T_LOCK}" TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if(T_WILL_FAIL)
+    set_tests_properties(${name} PROPERTIES WILL_FAIL TRUE)
+  endif()
 endfunction()
 
 # orb_deliverable(target file): true in the caller's ORB_TAKE_SHIPPED when this tree takes FILE
