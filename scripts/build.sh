@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# build.sh: installs what is missing, then configures and builds the trees:
+# build.sh [-DNAME=VALUE...]: installs what is missing, then configures and builds the trees:
 #   build/native       portable logic and its unit tests (host g++, AddressSanitizer + UBSan)
 #   build/win32        the product: orb2.dll, OrbLib.dll, OrbTray.exe and the stand-ins, 32-bit,
 #                      built with the win32 thread-model compilers so that they load on Windows XP
@@ -7,7 +7,9 @@
 #                      against the shipped binaries of build/win32
 #   build/win64        elsewhere: the same sources as 64-bit Windows binaries, with the Windows
 #                      tests, run under 64-bit Wine
-# ORB_TREES="native win32 ..." builds only the trees named.
+# (build/fuzz, the fuzzers' tree, is scripts/fuzz.sh's.) Every tree is configured on every run,
+# with the options given here, so that a changed option (-DORB_RAIDCFG32=...) reaches a tree that
+# exists already. ORB_TREES="native win32 ..." builds only the trees named.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -16,9 +18,10 @@ cd "$root"
 source "$root/scripts/host-kind.sh"
 
 jobs=${ORB_JOBS:-$(nproc)}
+options=("$@")
 configure() {  # configure TREE ARGS...
   local tree=$1; shift
-  [ -f "build/$tree/build.ninja" ] || cmake -S . -B "build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake -S . -B "build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" "${options[@]}"
 }
 wine_tree=${ORB_WINE_TREE#build/}
 for tree in ${ORB_TREES:-native win32 $wine_tree}; do
