@@ -10,29 +10,28 @@
 # (build/fuzz, the fuzzers' tree, is scripts/fuzz.sh's.) Every tree is configured on every run,
 # with the options given here, so that a changed option (-DORB_RAIDCFG32=...) reaches a tree that
 # exists already. ORB_TREES="native win32 ..." builds only the trees named.
+# One status line per stage; the whole output of each is in build/logs/ (scripts/stage.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source "$root/scripts/stage.sh"
 
-"$root/scripts/bootstrap.sh"
+orb_stage install "$root/scripts/bootstrap.sh"
 source "$root/scripts/host-kind.sh"
 
 jobs=${ORB_JOBS:-$(nproc)}
 options=("$@")
-configure() {  # configure TREE ARGS...
-  local tree=$1; shift
-  cmake -S . -B "build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" "${options[@]}"
-}
 wine_tree=${ORB_WINE_TREE#build/}
 for tree in ${ORB_TREES:-native win32 $wine_tree}; do
   case $tree in
-    native) configure native -DORB_SANITIZE=ON ;;
-    win32) configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" ;;
-    win32-tests) configure win32-tests -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686-tests.cmake" \
-                   -DORB_WINDOWS_TESTS=ON -DORB_SHIPPED_BIN_DIR="$root/build/win32/bin" ;;
-    win64) configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" ;;
+    native) tree_options=(-DORB_SANITIZE=ON) ;;
+    win32) tree_options=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake") ;;
+    win32-tests) tree_options=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686-tests.cmake"
+                   -DORB_WINDOWS_TESTS=ON -DORB_SHIPPED_BIN_DIR="$root/build/win32/bin") ;;
+    win64) tree_options=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake") ;;
     *) echo "build.sh: unknown tree $tree" >&2; exit 2 ;;
   esac
-  echo "== building build/$tree"
-  cmake --build "build/$tree" -j "$jobs"
+  orb_stage "configure-$tree" cmake -S . -B "build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "${tree_options[@]}" "${options[@]}"
+  orb_stage "build-$tree" cmake --build "build/$tree" -j "$jobs"
 done

@@ -5,11 +5,13 @@
 # inventory is printed. ORB_MACHINE=FILE picks another machine description. Then OrbLib at work:
 # a create-volume run of the Rapid Storage Technology steps against the stand-in console, with
 # the console's log of what it received and a screenshot taken in the middle of the run.
+# One status line per set-up stage; their whole output is in build/logs/ (scripts/stage.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 source "$root/scripts/host-kind.sh"
+source "$root/scripts/stage.sh"
 ORB_TREES="win32 ${ORB_WINE_TREE#build/}" "$root/scripts/build.sh"
 
 # Where the host runs 32-bit code, the shipped binaries run under 32-bit Wine.
@@ -19,8 +21,8 @@ machine=${ORB_MACHINE:-tools/simulated_machine/machines/default.json}
 case $machine in /*) ;; *) machine=$root/$machine ;; esac
 
 # The session's wineserver, Xvfb and every Wine process of the prefix end with it.
-trap '"$root/scripts/wine-session.sh" stop "$build" >/dev/null' EXIT
-"$root/scripts/wine-session.sh" start "$build"
+trap '"$root/scripts/wine-session.sh" stop "$build" >"$orb_log_dir/wine-session-stop.log" 2>&1' EXIT
+orb_stage wine-session "$root/scripts/wine-session.sh" start "$build"
 
 echo "== orbinv --machine $machine"
 # Wine sees the Unix file system as drive Z:.
