@@ -419,12 +419,15 @@ POINT ParkCursor()
     PumpMessages();
     SetCursorPos(7, 9);
     POINT at = {};
-    const DWORD start = GetTickCount();
-    while (GetCursorPos(&at) && (at.x != 7 || at.y != 9) && GetTickCount() - start < kWaitLimitMs) {
-        Sleep(10);
-        PumpMessages();
-        SetCursorPos(7, 9);
-    }
+    WaitFor(
+        [&] {
+            if (!GetCursorPos(&at) || (at.x == 7 && at.y == 9))
+                return true;
+            PumpMessages();
+            SetCursorPos(7, 9);
+            return false;
+        },
+        std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(10));
     return at;
 }
 POINT CursorNow()

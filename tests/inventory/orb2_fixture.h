@@ -3,13 +3,13 @@
 // device calls answered by a simulated machine.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/wait_for.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 // A file of the RAID tool's run: the Windows folder + "\\" + name.
@@ -28,19 +28,6 @@ inline bool ToolFilesGone()
             return false;
     }
     return true;
-}
-
-// Polls `done` every 50 ms for up to `seconds`.
-template <typename Condition>
-bool WaitFor(Condition done, int seconds)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done())
-            return true;
-        Sleep(50);
-    }
-    return done();
 }
 
 class Orb2Fixture : public ::testing::Test {

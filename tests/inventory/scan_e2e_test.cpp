@@ -98,7 +98,7 @@ class ScanEndToEndTest : public Orb2Fixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(WaitFor(ToolFilesGone, 60)) << "files of an earlier run still in the Windows folder";
+        ASSERT_TRUE(WaitFor(ToolFilesGone, std::chrono::seconds(60))) << "files of an earlier run still in the Windows folder";
         Orb2Fixture::SetUp();
     }
     void Attach(const std::string& raidState) { AttachMachine(MachineWith(raidState)); }
@@ -260,7 +260,7 @@ TEST_F(ScanEndToEndTest, ToolThatNeverFinishesOnALaterScanLeavesTheEarlierReport
             return GetLastError() != ERROR_SHARING_VIOLATION;
         CloseHandle(h);
         return true;
-    }, 60));
+    }, std::chrono::seconds(60)));
     Scan();
     EXPECT_EQ("3", Ask(1));
 }

@@ -220,7 +220,7 @@ class ScanFaultTest : public Orb2Fixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(WaitFor(ToolFilesGone, 60)) << "files of an earlier run still in the Windows folder";
+        ASSERT_TRUE(WaitFor(ToolFilesGone, std::chrono::seconds(60))) << "files of an earlier run still in the Windows folder";
         Orb2Fixture::SetUp();
     }
 
@@ -236,8 +236,8 @@ protected:
     void ExpectNothingLeft(unsigned long handlesBefore)
     {
         EXPECT_EQ(0, simulation_.Log().handlesOpen) << "a drive or volume handle left open";
-        EXPECT_TRUE(WaitFor(ToolFilesGone, 30)) << "a file of the tool's run left in the Windows folder";
-        EXPECT_TRUE(WaitFor([&] { return OpenHandleCount() == handlesBefore; }, 30))
+        EXPECT_TRUE(WaitFor(ToolFilesGone, std::chrono::seconds(30))) << "a file of the tool's run left in the Windows folder";
+        EXPECT_TRUE(WaitFor([&] { return OpenHandleCount() == handlesBefore; }, std::chrono::seconds(30)))
             << "handles " << handlesBefore << " before, " << OpenHandleCount() << " after";
     }
 
@@ -482,7 +482,7 @@ protected:
     double RealScans(const Machine& first, const Machine& later, AnswerList& answers)
     {
         Scan(first);
-        EXPECT_TRUE(WaitFor(ToolFilesGone, 30));
+        EXPECT_TRUE(WaitFor(ToolFilesGone, std::chrono::seconds(30)));
         handlesBefore_ = OpenHandleCount();
         simulation_.ClearLog();
         const auto start = std::chrono::steady_clock::now();
@@ -549,7 +549,7 @@ TEST_F(ScanToolFaultTest, ReportThatNeverComesLeavesTheEarlierOne)
             return GetLastError() != ERROR_SHARING_VIOLATION;
         CloseHandle(h);
         return true;
-    }, 60));
+    }, std::chrono::seconds(60)));
     simulation_.RunToolInProcess(true);
     Scan(first);
     ExpectNothingLeft(handlesBefore_);

@@ -13,29 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wait_for.h"
+
 namespace {
 
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\OrbTray.exe";
-const DWORD kPoll = 50;  // ms between two looks at a condition
 
 DWORD Now()
 {
     return GetTickCount();
-}
-
-// Polls `condition` until it holds or `limit` ms have passed.
-bool WaitFor(const std::function<bool()>& condition, DWORD limit)
-{
-    const DWORD end = Now() + limit;
-    for (;;) {
-        if (condition())
-            return true;
-        if (Now() >= end)
-            return false;
-        Sleep(kPoll);
-    }
 }
 
 std::string BinFolder()
@@ -207,7 +195,7 @@ HWND WaitForTrayWindow(const TrayProcess& tray)
             GetWindowThreadProcessId(window, &owner);
             return window != nullptr && owner == tray.info.dwProcessId;
         },
-        15000);
+        std::chrono::milliseconds(15000));
     return window;
 }
 
@@ -235,7 +223,7 @@ void Screenshot(const char* name, const RECT& region)
     fprintf(request, "%ld %ld %ld %ld\n", region.left, region.top, region.right, region.bottom);
     fclose(request);
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA((base + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; },
-                        30000))
+                        std::chrono::milliseconds(30000)))
         << "screenshot " << name;
 }
 
@@ -296,11 +284,11 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
     EXPECT_EQ(std::vector<HWND>{window}, OrbWindows(0));
 
     // The tick 20 s after start writes the value again.
-    EXPECT_TRUE(WaitFor([] { return HasValue(kRunOnce); }, 20000 + 5000 - static_cast<DWORD>(Now() - deleted)))
+    EXPECT_TRUE(WaitFor([] { return HasValue(kRunOnce); }, std::chrono::milliseconds(20000 + 5000 - static_cast<DWORD>(Now() - deleted))))
         << "deleted value not back within one period";
 
     // The main application: once, with "quasp", about 22 s after start.
-    ASSERT_TRUE(WaitFor([] { return !LogLines(MainAppLog()).empty(); }, 40000));
+    ASSERT_TRUE(WaitFor([] { return !LogLines(MainAppLog()).empty(); }, std::chrono::milliseconds(40000)));
     const double seconds = (Now() - tray.started) / 1000.0;
     printf("main application started %.1f s after the tray program\n", seconds);
     EXPECT_GE(seconds, 21.5);
@@ -315,16 +303,16 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
 
     // A double click and "Show ORB" each start it again, though it runs.
     PostMessageA(window, 1624, 0, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 2; }, 15000));
+    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 2; }, std::chrono::milliseconds(15000)));
     PostMessageA(window, 1624, 0, WM_LBUTTONDOWN);  // a single click does nothing
     PostMessageA(window, WM_COMMAND, 32772, 0);
-    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 3; }, 15000));
+    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 3; }, std::chrono::milliseconds(15000)));
 
     // The menu opens on the right-button press, at the cursor; "Live Update" chosen with the keys.
     SetCursorPos(820, 640);
     PostMessageA(window, 1624, 0, WM_RBUTTONDOWN);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(tray.info.dwProcessId)) != nullptr; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(tray.info.dwProcessId)) != nullptr; }, std::chrono::milliseconds(15000)));
     RECT rect = {};
     GetWindowRect(menu, &rect);
     EXPECT_LE(std::abs(rect.left - 820), 2);
@@ -332,12 +320,12 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
     PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(WaitFor([] { return !LogLines(UpdateLog()).empty(); }, 15000)) << "RENEWX.EXE";
+    ASSERT_TRUE(WaitFor([] { return !LogLines(UpdateLog()).empty(); }, std::chrono::milliseconds(15000))) << "RENEWX.EXE";
     EXPECT_EQ(" /orb", LogLines(UpdateLog())[0].substr(LogLines(UpdateLog())[0].size() - 5));
-    EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(tray.info.dwProcessId) == nullptr; }, 15000));
+    EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(tray.info.dwProcessId) == nullptr; }, std::chrono::milliseconds(15000)));
     EXPECT_EQ(3u, LogLines(MainAppLog()).size());
 
-    EXPECT_TRUE(WaitFor([] { return HasValue(kRunOnce); }, 20000 + 5000 - static_cast<DWORD>(Now() - deleted)))
+    EXPECT_TRUE(WaitFor([] { return HasValue(kRunOnce); }, std::chrono::milliseconds(20000 + 5000 - static_cast<DWORD>(Now() - deleted))))
         << "deleted value not back within one period";
     lines = LogLines(MainAppLog());
     EXPECT_EQ((std::vector<std::string>{" quasp", " quasp", " quasp"}), lines)

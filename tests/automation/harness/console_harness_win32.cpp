@@ -10,12 +10,13 @@
 #include <algorithm>
 
 #include "standins/console_common/console_entries.h"
+#include "tests/support/file_text_win32.h"
 #include "tests/support/folders_win32.h"
 
 namespace orbtest {
 namespace {
 
-constexpr DWORD kPollMs = 20;
+constexpr std::chrono::milliseconds kPoll(20);
 
 bool SameText(const std::string& a, const std::string& b)
 {
@@ -70,22 +71,6 @@ std::string FolderWithoutSlash(Console console)
 {
     std::string folder = ConsoleFolder(console);
     return folder.empty() ? folder : folder.substr(0, folder.size() - 1);
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
-    return text;
 }
 
 // Running copies of the console's program started from its folder, as open process handles
@@ -320,18 +305,15 @@ void ClearConsoleLog(Console console) { DeleteFileA(ConsoleLogPath(console).c_st
 bool WaitForLog(Console console, const std::function<bool(const std::vector<LogEvent>&)>& predicate,
                 DWORD limitMs, std::vector<LogEvent>* last)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<LogEvent> events = ReadConsoleLog(console);
-        bool holds = predicate(events);
-        if (last)
-            *last = events;
-        if (holds)
-            return true;
-        if (GetTickCount() - start >= limitMs)
-            return false;
-        Sleep(kPollMs);
-    }
+    return WaitFor(
+        [&] {
+            std::vector<LogEvent> events = ReadConsoleLog(console);
+            bool holds = predicate(events);
+            if (last)
+                *last = std::move(events);
+            return holds;
+        },
+        std::chrono::milliseconds(limitMs), kPoll);
 }
 
 bool WaitForLogEvent(Console console, const std::string& description, DWORD limitMs)
@@ -347,25 +329,16 @@ bool WaitForLogEvent(Console console, const std::string& description, DWORD limi
 
 HWND WaitForWindow(const std::string& title, DWORD limitMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND window = FindWindowA(nullptr, title.c_str()))
-            return window;
-        if (GetTickCount() - start >= limitMs)
-            return nullptr;
-        Sleep(kPollMs);
-    }
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindWindowA(nullptr, title.c_str())) != nullptr; },
+            std::chrono::milliseconds(limitMs), kPoll);
+    return window;
 }
 
 bool WaitForWindowGone(const std::string& title, DWORD limitMs)
 {
-    DWORD start = GetTickCount();
-    while (FindWindowA(nullptr, title.c_str())) {
-        if (GetTickCount() - start >= limitMs)
-            return false;
-        Sleep(kPollMs);
-    }
-    return true;
+    return WaitFor([&] { return FindWindowA(nullptr, title.c_str()) == nullptr; },
+                   std::chrono::milliseconds(limitMs), kPoll);
 }
 
 std::vector<std::string> ListConsoleFolder(Console console)

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/automation/harness/console_log.h"
+#include "tests/support/wait_for.h"
 
 namespace orbtest {
 

@@ -48,13 +48,16 @@ void ClickAt(int x, int y, bool right)
     // cursor back when it is handled, after the new SetCursorPos: handle it first.
     PumpMessages();
     SetCursorPos(x, y);
-    DWORD start = GetTickCount();
-    POINT at = {};
-    while (GetCursorPos(&at) && (at.x != x || at.y != y) && GetTickCount() - start < kWaitLimitMs) {
-        Sleep(10);
-        PumpMessages();
-        SetCursorPos(x, y);
-    }
+    WaitFor(
+        [&] {
+            POINT at = {};
+            if (!GetCursorPos(&at) || (at.x == x && at.y == y))
+                return true;
+            PumpMessages();
+            SetCursorPos(x, y);
+            return false;
+        },
+        std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(10));
     DWORD flags = MOUSEEVENTF_ABSOLUTE |
                   (right ? MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     mouse_event(flags, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
@@ -76,14 +79,14 @@ bool BringToFront(HWND window)
 {
     SendMessageA(window, WM_SYSCOMMAND, SC_HOTKEY, reinterpret_cast<LPARAM>(window));
     SetForegroundWindow(window);
-    DWORD start = GetTickCount();
-    while (GetForegroundWindow() != window) {
-        if (GetTickCount() - start >= kWaitLimitMs)
+    return WaitFor(
+        [&] {
+            if (GetForegroundWindow() == window)
+                return true;
+            SetForegroundWindow(window);
             return false;
-        Sleep(20);
-        SetForegroundWindow(window);
-    }
-    return true;
+        },
+        std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(20));
 }
 
 }  // namespace orbtest

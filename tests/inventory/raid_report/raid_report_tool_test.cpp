@@ -14,7 +14,8 @@
 #include "inventory/raid_report/raid_report_parser.h"
 #include "inventory/raid_report/raid_report_win32.h"
 #include "inventory/raid_report/report_buffer.h"
-#include "tests/support/file_text.h"
+#include "tests/support/file_text_win32.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -44,18 +45,6 @@ std::string TempPath(const char* name)
     return std::string(folder) + name;
 }
 
-// Polls `done` every 100 ms for up to `seconds`.
-template <typename Condition>
-bool WaitFor(Condition done, int seconds)
-{
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (done())
-            return true;
-        Sleep(100);
-    }
-    return done();
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -82,7 +71,7 @@ protected:
         WaitFor([] {
             RemoveRaidReportFiles();
             return !Exists(InWindows("Graid.txt")) && !Exists(InWindows("G.bat")) && !Exists(InWindows("Raidcfg32.exe"));
-        }, 60);
+        }, std::chrono::seconds(60));
         SetEnvironmentVariableA("ORB_RAIDCFG32_STATE", nullptr);
         DeleteFileA(statePath_.c_str());
         ReleaseReportBuffer();
@@ -105,9 +94,9 @@ TEST_F(RaidReportToolTest, WholeChainWritesRunsLoadsAndRemoves)
 
     // The three files are in the Windows folder until the end of the scan.
     EXPECT_TRUE(Exists(InWindows("Raidcfg32.exe")));
-    EXPECT_EQ("raidcfg32.exe /I >Graid.txt\r\n", ReadAll(InWindows("G.bat")));
+    EXPECT_EQ("raidcfg32.exe /I >Graid.txt\r\n", ReadWholeFile(InWindows("G.bat")));
     EXPECT_TRUE(Exists(InWindows("Graid.txt")));
-    EXPECT_EQ(ReadAll(InWindows("Graid.txt")), Loaded());
+    EXPECT_EQ(ReadWholeFile(InWindows("Graid.txt")), Loaded());
 
     // The current directory is the folder of this module, with its backslash.
     char current[MAX_PATH] = {}, module[MAX_PATH] = {};
@@ -199,13 +188,13 @@ TEST(ExtractBinaryResource, WritesEachResourceWhole)
 {
     const std::string batch = TempPath("extracted_batch.bin");
     ASSERT_TRUE(ExtractBinaryResource(kRaidBatchResource, batch.c_str()));
-    EXPECT_EQ(std::string("raidcfg32.exe /I >Graid.txt\r\n"), ReadAll(batch));
-    EXPECT_EQ(29u, ReadAll(batch).size());
+    EXPECT_EQ(std::string("raidcfg32.exe /I >Graid.txt\r\n"), ReadWholeFile(batch));
+    EXPECT_EQ(29u, ReadWholeFile(batch).size());
     DeleteFileA(batch.c_str());
 
     const std::string tool = TempPath("extracted_tool.exe");
     ASSERT_TRUE(ExtractBinaryResource(kRaidToolResource, tool.c_str()));
-    EXPECT_EQ("MZ", ReadAll(tool).substr(0, 2));
+    EXPECT_EQ("MZ", ReadWholeFile(tool).substr(0, 2));
     DeleteFileA(tool.c_str());
 }
 

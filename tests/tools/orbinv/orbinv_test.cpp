@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "orb_version.h"
-#include "tests/support/file_text.h"
+#include "tests/support/file_text_win32.h"
 #include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
@@ -72,8 +72,8 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments)
     }
     CloseHandle(out);
     CloseHandle(err);
-    run.out = ReadAll(outPath);
-    run.err = ReadAll(errPath);
+    run.out = ReadWholeFile(outPath);
+    run.err = ReadWholeFile(errPath);
     DeleteFileA(outPath.c_str());
     DeleteFileA(errPath.c_str());
     return run;
@@ -268,10 +268,10 @@ TEST(Orbinv, RecordThenReplayGivesTheSameInventory)
         EXPECT_EQ(recorded.out, replayed.out);
 
         // The recording is itself a machine description that records to the same text again.
-        const std::string first = ReadAll(recording);
+        const std::string first = ReadWholeFile(recording);
         const std::string again = TempFolder() + "orbinv_recorded_again.json";
         ASSERT_EQ(0u, RunOrbinv("--machine \"" + recording + "\" --record \"" + again + "\"").exitCode);
-        EXPECT_EQ(first, ReadAll(again));
+        EXPECT_EQ(first, ReadWholeFile(again));
         DeleteFileA(again.c_str());
     }
     DeleteFileA(recording.c_str());

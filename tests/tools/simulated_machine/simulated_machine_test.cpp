@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/file_text_win32.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
@@ -20,18 +21,6 @@ Machine Parse(const char* json)
     std::string error;
     EXPECT_TRUE(simulated_machine::ParseMachine(json, machine, error)) << error;
     return machine;
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "(cannot open)";
-    char buffer[4096];
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
-    CloseHandle(file);
-    return std::string(buffer, read);
 }
 
 // The device calls of this program, each in a function of its own: within one function the
