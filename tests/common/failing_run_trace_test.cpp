@@ -3,6 +3,7 @@
 // case names the few facts that tell the failure apart, not the wording of every line.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "standins/console_common/console_entries.h"
 #include "tests/automation/harness/console_harness_win32.h"
 #include "tests/inventory/orb2_fixture.h"
+#include "tests/support/wait_for.h"
 #include "tools/debug_output/debug_output_win32.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
@@ -160,7 +162,7 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
                      return GetLastError() != ERROR_SHARING_VIOLATION;
                  CloseHandle(h);
                  return true;
-             }, 60));
+             }, std::chrono::seconds(60)));
              simulation_.SetMachine(defaultMachine);
              simulation_.RunToolInProcess(true);
              Ask(0);
