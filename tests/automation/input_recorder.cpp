@@ -1,5 +1,7 @@
 #include "input_recorder.h"
 
+#include "tests/support/line_diff.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -185,25 +187,11 @@ InputEvents InputRecorder::Finish()
 {
     if (expected == actual)
         return ::testing::AssertionSuccess();
-    // Longest common subsequence, then a line per event.
-    const std::size_t n = expected.size(), m = actual.size();
-    std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
-    for (std::size_t i = n; i-- > 0;)
-        for (std::size_t j = m; j-- > 0;)
-            common[i][j] = expected[i] == actual[j]
-                               ? common[i + 1][j + 1] + 1
-                               : std::max(common[i + 1][j], common[i][j + 1]);
-    std::string text = "events differ (- expected only, + actual only):\n";
-    std::size_t i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && expected[i] == actual[j]) {
-            text += "    " + Describe(expected[i++]) + "\n";
-            ++j;
-        } else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j])) {
-            text += "  + " + Describe(actual[j++]) + "\n";
-        } else {
-            text += "  - " + Describe(expected[i++]) + "\n";
-        }
-    }
-    return ::testing::AssertionFailure() << text;
+    auto described = [](const InputEvents& events) {
+        std::vector<std::string> lines;
+        for (const InputEvent& event : events)
+            lines.push_back(Describe(event));
+        return lines;
+    };
+    return ::testing::AssertionFailure() << DiffLines(described(expected), described(actual));
 }

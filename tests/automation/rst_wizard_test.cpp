@@ -179,7 +179,7 @@ protected:
     void ExpectStartedWithResourcesHidden()
     {
         std::vector<LogEvent> run = LatestRun(ReadConsoleLog(Console::Rst));
-        EXPECT_TRUE(EntriesAtStart(run, true).empty()) << DiffEvents({}, EntriesAtStart(run, true));
+        EXPECT_TRUE(EntriesAtStart(run, true).empty()) << DiffLines({}, EntriesAtStart(run, true));
         EXPECT_EQ(24u * 8u, EntriesAtStart(run, false).size());
     }
     void ExpectResourcesRestored() { EXPECT_EQ(InstalledEntries(Console::Rst), ListConsoleFolder(Console::Rst)); }

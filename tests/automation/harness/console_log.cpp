@@ -176,41 +176,10 @@ std::string Opened(const std::string& window) { return Line({"open", window}); }
 std::string Closed(const std::string& window) { return Line({"close", window}); }
 std::string Suppressed(const std::string& window) { return Line({"suppressed", window}); }
 
-std::string DiffEvents(const std::vector<std::string>& expected,
-                       const std::vector<std::string>& received)
-{
-    if (expected == received)
-        return std::string();
-    // Longest common subsequence, then a walk that prints the edit script.
-    std::size_t n = expected.size(), m = received.size();
-    std::vector<std::vector<std::size_t>> common(n + 1, std::vector<std::size_t>(m + 1, 0));
-    for (std::size_t i = n; i-- > 0;) {
-        for (std::size_t j = m; j-- > 0;) {
-            common[i][j] = expected[i] == received[j]
-                               ? common[i + 1][j + 1] + 1
-                               : std::max(common[i + 1][j], common[i][j + 1]);
-        }
-    }
-    std::string text = "expected " + std::to_string(n) + " events, received " + std::to_string(m) +
-                       " (- missing, + unexpected):\n";
-    std::size_t i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && expected[i] == received[j]) {
-            text += "    " + expected[i++] + "\n";
-            ++j;
-        } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1])) {
-            text += "  - " + expected[i++] + "\n";  // a tie lists the missing entry first
-        } else {
-            text += "  + " + received[j++] + "\n";
-        }
-    }
-    return text;
-}
-
 ::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
                                       const std::vector<std::string>& received)
 {
-    std::string difference = DiffEvents(expected, received);
+    std::string difference = DiffLines(expected, received);
     if (difference.empty())
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << difference;

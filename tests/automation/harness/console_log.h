@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/line_diff.h"  // DiffLines
+
 namespace orbtest {
 
 struct LogEvent {
@@ -53,10 +55,6 @@ std::string Opened(const std::string& window);
 std::string Closed(const std::string& window);
 std::string Suppressed(const std::string& window);
 
-// An empty text when both lists are equal; otherwise a readable difference, one line per entry
-// in order: "  " same, "- " expected but missing, "+ " received but not expected.
-std::string DiffEvents(const std::vector<std::string>& expected,
-                       const std::vector<std::string>& received);
 // For EXPECT_TRUE / ASSERT_TRUE: succeeds when equal, else fails with the difference.
 ::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
                                       const std::vector<LogEvent>& received);

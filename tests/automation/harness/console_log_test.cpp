@@ -64,10 +64,10 @@ TEST(ConsoleLog, EntriesAtStartComeFromTheLatestRun)
 
 TEST(ConsoleLog, DifferenceNamesMissingAndUnexpectedEntriesInOrder)
 {
-    EXPECT_EQ("", DiffEvents({"a", "b"}, {"a", "b"}));
+    EXPECT_EQ("", DiffLines({"a", "b"}, {"a", "b"}));
     EXPECT_TRUE(SameEvents({"a"}, std::vector<std::string>{"a"}));
 
-    std::string difference = DiffEvents({"a", "b", "c", "d"}, {"a", "c", "x", "d", "y"});
+    std::string difference = DiffLines({"a", "b", "c", "d"}, {"a", "c", "x", "d", "y"});
     EXPECT_EQ("expected 4 events, received 5 (- missing, + unexpected):\n"
               "    a\n"
               "  - b\n"
@@ -76,7 +76,7 @@ TEST(ConsoleLog, DifferenceNamesMissingAndUnexpectedEntriesInOrder)
               "    d\n"
               "  + y\n",
               difference);
-    EXPECT_EQ("expected 1 events, received 0 (- missing, + unexpected):\n  - a\n", DiffEvents({"a"}, {}));
+    EXPECT_EQ("expected 1 events, received 0 (- missing, + unexpected):\n  - a\n", DiffLines({"a"}, {}));
 
     ::testing::AssertionResult result = SameEvents({"a"}, std::vector<std::string>{"b"});
     EXPECT_FALSE(result);
@@ -86,7 +86,7 @@ TEST(ConsoleLog, DifferenceNamesMissingAndUnexpectedEntriesInOrder)
 TEST(ConsoleLog, RepeatedEventsAreCountedNotMerged)
 {
     // Three Tabs expected, two received: one is reported missing.
-    std::string difference = DiffEvents({"tab", "tab", "tab", "enter"}, {"tab", "tab", "enter"});
+    std::string difference = DiffLines({"tab", "tab", "tab", "enter"}, {"tab", "tab", "enter"});
     EXPECT_NE(std::string::npos, difference.find("  - tab\n"));
     EXPECT_EQ(std::string::npos, difference.find("  + "));
 }
