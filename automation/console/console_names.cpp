@@ -53,18 +53,3 @@ bool CutLastCharacter(char (&target)[ConsolePathSize], const char* source)
     target[length - 1] = 0;
     return true;
 }
-
-bool SameName(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-        if (x == 0)
-            return true;
-    }
-}

@@ -26,5 +26,3 @@ bool JoinPath(char (&target)[ConsolePathSize], const char* const* parts, int par
 // target = source without its last character (a hidden resource file's name).
 bool CutLastCharacter(char (&target)[ConsolePathSize], const char* source);
 
-// Case-insensitive comparison of ASCII names.
-bool SameName(const char* a, const char* b);

@@ -32,11 +32,3 @@ TEST(CutLastCharacter, HidesAResourceFileName)
     EXPECT_FALSE(CutLastCharacter(hidden, ""));
     EXPECT_STREQ("", hidden);
 }
-
-TEST(SameName, IgnoresCaseOnly)
-{
-    EXPECT_TRUE(SameName("de-DE", "DE-de"));
-    EXPECT_FALSE(SameName("de-DE", "de-DE_X"));
-    EXPECT_FALSE(SameName("", "de-DE"));
-    EXPECT_TRUE(SameName("", ""));
-}
