@@ -29,7 +29,8 @@ private:
 bool ConsolePath(const char* relative, char (&path)[256]);
 
 // WinExec of the console with its path quoted, so that a path with blanks can never start
-// another program ("C:\Program.exe"). Answers WinExec's result.
+// another program ("C:\Program.exe"). Answers WinExec's result: above 31 when the console
+// started; ERROR_PATH_NOT_FOUND (3), as WinExec's own failures, when the command line does not fit.
 UINT StartConsole(const char* path, UINT showMode);
 
 // One SendKeyScript call on the library's sender, without message pumping.

@@ -65,9 +65,10 @@ UINT StartConsole(const char* path, UINT showMode)
 {
     char commandLine[260];
     const int length = std::snprintf(commandLine, sizeof(commandLine), "\"%s\"", path);
+    // WinExec answers 31 or less when nothing started; callers read anything above as started.
     if (length <= 0 || size_t(length) >= sizeof(commandLine)) {
         ::Trace("OrbLib", "start: %s: the command line is too long, not started", Shown(path).text);
-        return ERROR_FILENAME_EXCED_RANGE;
+        return ERROR_PATH_NOT_FOUND;
     }
     const UINT started = WinExec(commandLine, showMode);
     ::Trace("OrbLib", "start: %s (show mode %u): WinExec answered %u%s", Shown(path).text, showMode, started,
