@@ -4,7 +4,9 @@
 //
 //   orbinv [--json] [--trace] [--machine FILE] [--record FILE]
 //   orbinv --version
+//   orbinv --help
 //
+//   --help          print this usage on standard output and stop (exit code 0)
 //   --version       print the version of the orb2.dll loaded (its version resource) and stop
 //   --json          one JSON document instead of the table
 //   --trace         print orb2.dll's trace of the scan (its debug strings, one line per decision)
@@ -17,7 +19,7 @@
 //                   received (IDENTIFY words, descriptors, geometry, sector 0, letters, the RAID
 //                   tool's report), that --machine replays anywhere
 //
-// Exit codes: 0 inventory printed; 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
+// Exit codes: 0 inventory printed (or --help: the usage on standard output); 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
 // be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached; 6 the recording
 // cannot be written; 7 (--version) orb2.dll has no version resource.
 #include <windows.h>
@@ -151,9 +153,14 @@ orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
     return s;
 }
 
+const char kUsageText[] = "usage: orbinv [--json] [--trace] [--machine FILE] [--record FILE]\n"
+                          "       orbinv --version\n"
+                          "       orbinv --help\n";
+
+// A wrong command line: the usage on standard error, exit code 1.
 int Usage()
 {
-    std::fputs("usage: orbinv [--json] [--trace] [--machine FILE] [--record FILE]\n       orbinv --version\n", stderr);
+    std::fputs(kUsageText, stderr);
     return kUsage;
 }
 
@@ -166,6 +173,10 @@ int main(int argc, char** argv)
     const char* machineFile = nullptr;
     const char* recordFile = nullptr;
     bool version = false;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsageText, stdout);  // asked for: not an error
+        return kOk;
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0 && argc == 2)
             version = true;

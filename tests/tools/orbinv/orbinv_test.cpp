@@ -351,6 +351,10 @@ TEST(Orbinv, TraceOfTheScanGoesToStandardErrorOrToADebugger)
 
 TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
 {
+    const ProgramRun help = RunOrbinv("--help");  // asked for: usage on standard output, exit 0
+    EXPECT_EQ(0u, help.exitCode);
+    EXPECT_EQ(0u, help.out.find("usage: orbinv")) << help.out;
+    EXPECT_EQ("", help.err);
     EXPECT_EQ(1u, RunOrbinv("--frobnicate").exitCode);
     EXPECT_EQ(1u, RunOrbinv("--version --json").exitCode);
     EXPECT_EQ(1u, RunOrbinv("--machine").exitCode);
