@@ -31,6 +31,13 @@ bool PlaceTargetWindow(HWND window);
 // Reads HKLM\SOFTWARE\KORVANTE\ORB2_APP "left"/"top" (32-bit view) into TargetLeft/TargetTop.
 void LoadWindowPosition();
 
+// What MatchWindowText receives: the search block (title, NUL, class, NUL, zeros) and the slot
+// for the window found.
+struct WindowSearch {
+    const char* block;
+    HWND found;
+};
+
 // EnumWindows callback of ActivateTargetWindow; parameter: a WindowSearch.
 BOOL CALLBACK MatchWindowText(HWND window, LPARAM search);
 

@@ -17,13 +17,6 @@ constexpr int PositionValueSize = 100;
 constexpr UINT_PTR ScHotKey = 0xF150;   // SC_HOTKEY
 constexpr UINT_PTR ScRestore = 0xF120;  // SC_RESTORE
 
-// What MatchWindowText receives: the search block (title, NUL, class, NUL, zeros) and the slot
-// for the window found.
-struct WindowSearch {
-    const char* block;
-    HWND found;
-};
-
 // Windows MatchWindowText compared since the last search began, for the trace.
 int windowsCompared;
 
