@@ -27,6 +27,7 @@
 
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/inventory/process_usage.h"
+#include "tools/simulated_machine/device_answers.h"  // DescriptorAnswer
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {

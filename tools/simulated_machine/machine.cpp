@@ -192,12 +192,6 @@ DriveLetter ReadLetter(const json& value)
     return letter;
 }
 
-void PutLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 const PhysicalDrive* Machine::Drive(int slot) const
@@ -239,47 +233,6 @@ void PutIdentifyText(std::array<uint16_t, 256>& words, int first, int last, cons
     }
 }
 
-std::vector<uint8_t> DescriptorAnswer(const PhysicalDrive& drive)
-{
-    // STORAGE_DEVICE_DESCRIPTOR: Version, Size, DeviceType, DeviceTypeModifier, RemovableMedia,
-    // CommandQueueing, four string offsets (12, 16, 20, 24), BusType (28), RawPropertiesLength.
-    constexpr size_t kHeader = 40;
-    std::vector<uint8_t> answer(kHeader, 0);
-    PutLe32(answer, 0, kHeader);
-    PutLe32(answer, 28, 11);  // BusTypeSata
-    const DescriptorString* strings[4] = {&drive.vendor, &drive.product, &drive.revision, &drive.serial};
-    for (size_t i = 0; i < 4; ++i) {
-        const DescriptorString& s = *strings[i];
-        uint32_t offset = 0;
-        if (s.kind == DescriptorString::Kind::Bytes) {
-            offset = static_cast<uint32_t>(answer.size());
-            answer.insert(answer.end(), s.bytes.begin(), s.bytes.end());
-        } else if (s.kind == DescriptorString::Kind::RawOffset) {
-            offset = static_cast<uint32_t>(s.offset);
-        }
-        PutLe32(answer, 12 + 4 * i, offset);
-    }
-    PutLe32(answer, 4, static_cast<uint32_t>(answer.size()));
-    return answer;
-}
-
-std::vector<uint8_t> GeometryAnswer(const PhysicalDrive& drive)
-{
-    std::vector<uint8_t> answer(32, 0);
-    uint64_t cylinders = static_cast<uint64_t>(drive.diskSize) / (255u * 63u * 512u);
-    for (int i = 0; i < 8; ++i)
-        answer[static_cast<size_t>(i)] = static_cast<uint8_t>(cylinders >> (8 * i));
-    PutLe32(answer, 8, 12);    // FixedMedia
-    PutLe32(answer, 12, 255);  // TracksPerCylinder
-    PutLe32(answer, 16, 63);   // SectorsPerTrack
-    PutLe32(answer, 20, 512);  // BytesPerSector
-    for (int i = 0; i < 8; ++i)
-        answer[24 + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint64_t>(drive.diskSize) >> (8 * i));
-    if (drive.geometry == PhysicalDrive::Geometry::Short)
-        answer.resize(24);
-    return answer;
-}
-
 namespace {
 
 std::string HexText(const uint8_t* bytes, size_t size)
@@ -291,12 +244,6 @@ std::string HexText(const uint8_t* bytes, size_t size)
         hex += kDigits[bytes[i] & 15];
     }
     return hex;
-}
-
-uint32_t Le32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 json DescriptorStringJson(const DescriptorString& s)
@@ -316,33 +263,6 @@ json DescriptorStringJson(const DescriptorString& s)
 }
 
 }  // namespace
-
-void TakeDescriptorAnswer(const uint8_t* answer, size_t returned, PhysicalDrive& drive)
-{
-    DescriptorString* strings[4] = {&drive.vendor, &drive.product, &drive.revision, &drive.serial};
-    for (size_t i = 0; i < 4; ++i) {
-        DescriptorString& s = *strings[i];
-        s = DescriptorString();
-        if (12 + 4 * i + 4 > returned)
-            continue;
-        const uint32_t offset = Le32(answer + 12 + 4 * i);
-        if (offset == 0)
-            continue;
-        if (offset >= returned) {
-            s.kind = DescriptorString::Kind::RawOffset;
-            s.offset = static_cast<int32_t>(offset);
-            continue;
-        }
-        s.kind = DescriptorString::Kind::Bytes;
-        size_t end = offset;
-        while (end < returned && answer[end] != 0)
-            ++end;
-        s.bytes.assign(answer + offset, answer + end);
-        s.terminated = end < returned;
-        if (s.terminated)
-            s.bytes.push_back(0);
-    }
-}
 
 std::string VerbatimReportState(const std::string& report)
 {

@@ -55,20 +55,8 @@ struct Machine {
     uint32_t LogicalDriveMask() const;
 };
 
-// The STORAGE_DEVICE_DESCRIPTOR answer of a drive (all bytes; the caller applies returnedBytes).
-std::vector<uint8_t> DescriptorAnswer(const PhysicalDrive& drive);
-
-// The DISK_GEOMETRY_EX answer: 24 bytes of DISK_GEOMETRY and the 8-byte DiskSize; the first 24
-// bytes alone for a short answer.
-std::vector<uint8_t> GeometryAnswer(const PhysicalDrive& drive);
-
 // IDENTIFY text into words: two characters per word, first in the high byte, blank-padded.
 void PutIdentifyText(std::array<uint16_t, 256>& words, int first, int last, const std::string& text);
-
-// The other way round, for recording: a drive's descriptor strings from a descriptor answer of
-// `returned` bytes (offset 0: absent; beyond the answer: the bare offset; a string that runs to
-// the end of the answer: unterminated).
-void TakeDescriptorAnswer(const uint8_t* answer, size_t returned, PhysicalDrive& drive);
 
 // A "raid_state" whose stand-in tool writes `report` verbatim (8-bit bytes kept as they are).
 std::string VerbatimReportState(const std::string& report);

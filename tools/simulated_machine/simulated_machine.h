@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/simulated_machine/faults.h"  // InjectedFault
 #include "tools/simulated_machine/machine.h"
 
 namespace simulated_machine {
@@ -40,25 +41,6 @@ struct ReadRecord {
     int64_t position = 0;         // file pointer when the read started
     DWORD size = 0;
     bool succeeded = false;
-};
-
-// Fault injection: the n-th simulated call of one kind, counted from the injection (1 = the
-// next one), goes wrong in one of three ways.
-enum class Call { Open, Control, Read };
-enum class Fault {
-    Fail,       // the call fails: opens with ERROR_ACCESS_DENIED, control requests with
-                // ERROR_IO_DEVICE, reads with ERROR_CRC; nothing is written, 0 bytes returned
-    Short,      // a control request or read succeeds with `bytes` bytes (-1: half) of its full
-                // answer, and bytesReturned / bytes read say so; the rest of the caller's buffer
-                // stays as it was
-    Oversized,  // the answer is written whole, but bytesReturned / bytes read claim `bytes`
-                // (-1: the caller's buffer size + 1), more than the buffer holds
-};
-struct InjectedFault {
-    Call call = Call::Control;
-    int n = 1;
-    Fault fault = Fault::Fail;
-    int64_t bytes = -1;
 };
 
 struct CallLog {
@@ -117,6 +99,7 @@ public:
     // Restores the imports, closes what the module left open and removes the state file.
     void Detach();
 
+    // The calls recorded since the attach or the last ClearLog; empty while detached.
     CallLog& Log();
     void ClearLog();
 

@@ -146,6 +146,7 @@ TEST(Simulation, DevicePathsAreSimulatedAndEverythingElsePassesThrough)
     EXPECT_EQ(2u, log.controls.size());
     EXPECT_EQ(0, log.handlesOpen);
     simulation.Detach();
+    EXPECT_TRUE(simulation.Log().opens.empty()) << "detached: an empty log";
 
     EXPECT_NE(0u, LogicalDrives() & (1u << ('Z' - 'A')));  // Wine's Z: again, after the detach
     DeleteFileA(file);
