@@ -1,6 +1,6 @@
 // The localized entries that Intel's two RAID consoles keep beside their programs, as the
-// stand-ins report them and the test harness installs them. Kept apart from OrbLib's own lists
-// on purpose: the tests check OrbLib's renames against these.
+// stand-ins report them and standins/console_control installs them. Kept apart from OrbLib's
+// own lists on purpose: the tests check OrbLib's renames against these.
 #pragma once
 
 #include <cstddef>

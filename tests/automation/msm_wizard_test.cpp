@@ -18,8 +18,9 @@
 #include <vector>
 
 #include "standins/console_common/console_entries.h"
-#include "tests/automation/harness/console_harness_win32.h"
-#include "tests/automation/harness/input_win32.h"
+#include "standins/console_control/console_control_win32.h"
+#include "standins/console_control/input_win32.h"
+#include "tests/automation/harness/same_events.h"
 
 namespace orbtest {
 namespace {

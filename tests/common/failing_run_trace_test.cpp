@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "standins/console_common/console_entries.h"
-#include "tests/automation/harness/console_harness_win32.h"
+#include "standins/console_control/console_control_win32.h"
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/support/wait_for.h"
 #include "tools/debug_output/debug_output_win32.h"

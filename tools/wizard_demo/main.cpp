@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/automation/harness/console_harness_win32.h"
-#include "tests/automation/harness/input_win32.h"
+#include "standins/console_control/console_control_win32.h"
+#include "standins/console_control/input_win32.h"
 #include "tools/debug_output/debug_output_win32.h"
 
 namespace {

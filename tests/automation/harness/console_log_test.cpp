@@ -1,4 +1,4 @@
-#include "tests/automation/harness/console_log.h"
+#include "tests/automation/harness/same_events.h"
 
 #include <gtest/gtest.h>
 

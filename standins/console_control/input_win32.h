@@ -23,7 +23,7 @@ void PumpMessages();
 // MOUSEEVENTF_ABSOLUTE; right selects the button.
 void ClickAt(int x, int y, bool right);
 // Brings the window to the foreground with the keyboard focus; true once it is the foreground
-// window (polled within the harness's wait limit).
+// window (polled within kWaitLimitMs).
 bool BringToFront(HWND window);
 
 enum class Console;

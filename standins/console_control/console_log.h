@@ -1,17 +1,13 @@
-// Reading the console stand-ins' logs and comparing them with expected tables.
+// Reading the console stand-ins' logs, and the lines of the expected tables tests compare them with.
 //
 // A log line is "kind<TAB>subject<TAB>name=value…" (see standins/console_common). An event is
 // compared through its description: kind, subject and its fields, without the ones that vary
 // from run to run (ms, the tick count; scan, the scan code the keyboard layout chose).
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "tests/support/line_diff.h"  // DiffLines
 
 namespace orbtest {
 
@@ -54,11 +50,5 @@ std::string Click(const std::string& window, const std::string& button, int x, i
 std::string Opened(const std::string& window);
 std::string Closed(const std::string& window);
 std::string Suppressed(const std::string& window);
-
-// For EXPECT_TRUE / ASSERT_TRUE: succeeds when equal, else fails with the difference.
-::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
-                                      const std::vector<LogEvent>& received);
-::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
-                                      const std::vector<std::string>& received);
 
 }  // namespace orbtest

@@ -1,4 +1,4 @@
-#include "tests/automation/harness/console_log.h"
+#include "standins/console_control/console_log.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -175,20 +175,5 @@ std::string Click(const std::string& window, const std::string& button, int x, i
 std::string Opened(const std::string& window) { return Line({"open", window}); }
 std::string Closed(const std::string& window) { return Line({"close", window}); }
 std::string Suppressed(const std::string& window) { return Line({"suppressed", window}); }
-
-::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
-                                      const std::vector<std::string>& received)
-{
-    std::string difference = DiffLines(expected, received);
-    if (difference.empty())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << difference;
-}
-
-::testing::AssertionResult SameEvents(const std::vector<std::string>& expected,
-                                      const std::vector<LogEvent>& received)
-{
-    return SameEvents(expected, Describe(received));
-}
 
 }  // namespace orbtest

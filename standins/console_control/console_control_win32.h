@@ -1,6 +1,7 @@
-// Test harness for the wizard steps and the console stand-ins, in the Wine prefix: installs a
-// stand-in console where Intel's installer puts the real one, sets its switches, reads its log,
-// waits for log lines and windows, and takes it all away again.
+// The console stand-ins at work, in the Wine prefix, for the tests and the main job's demo:
+// installs a stand-in console where Intel's installer puts the real one, sets its switches,
+// reads its log, waits for log lines and windows, and takes it all away again. No GoogleTest:
+// comparing logs with expected tables is the tests' (tests/automation/harness/same_events.h).
 //
 // A wizard-step test typically does:
 //   orbtest::ConsoleInstallation rst(orbtest::Console::Rst);   // installs, removes at the end
@@ -18,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/automation/harness/console_log.h"
+#include "standins/console_control/console_log.h"
 #include "tests/support/wait_for.h"
 
 namespace orbtest {

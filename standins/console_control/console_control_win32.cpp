@@ -1,8 +1,8 @@
-// QueryFullProcessImageNameA is a Windows Vista function; the harness only runs under Wine.
+// QueryFullProcessImageNameA is a Windows Vista function; this library only runs under Wine.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 
-#include "tests/automation/harness/console_harness_win32.h"
+#include "standins/console_control/console_control_win32.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>

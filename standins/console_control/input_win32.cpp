@@ -1,6 +1,6 @@
-#include "tests/automation/harness/input_win32.h"
+#include "standins/console_control/input_win32.h"
 
-#include "tests/automation/harness/console_harness_win32.h"
+#include "standins/console_control/console_control_win32.h"
 
 #include <algorithm>
 
