@@ -48,6 +48,36 @@
 extern "C" {
 #endif
 
+/* The query numbers of the list above, named for the value each answers. */
+enum Orb2Query {
+    ORB2_RUN_SCAN = 0,
+    ORB2_DISK_COUNT = 1,
+    ORB2_DISK_DRIVE_NUMBER = 2,
+    ORB2_DISK_MODEL = 3,
+    ORB2_DISK_SERIAL_NUMBER = 4,
+    ORB2_DISK_FIRMWARE_REVISION = 5,
+    ORB2_DISK_MEDIA_TYPE = 6,
+    ORB2_DISK_SIZE = 7,
+    ORB2_DISK_STATUS = 8,
+    ORB2_LETTER_DISK_NUMBER = 9,
+    ORB2_DISK_REPORT_ORDER = 10,
+    ORB2_RAID_DISK_COUNT = 11,
+    ORB2_RAID_DISK_ENTRY_INDEX = 12,
+    ORB2_RAID_DISK_SERIAL_NUMBER = 13,
+    ORB2_RAID_DISK_SIZE_TEXT = 14,
+    ORB2_RAID_DISK_ARRAY_MEMBER = 15,
+    ORB2_ALWAYS_NO = 16,
+    ORB2_RAID_VOLUME_STATE = 17,
+    ORB2_RAID_VOLUME_STATE_AGAIN = 18,
+    ORB2_ARRAY_TOTAL_MB = 19,
+    ORB2_MIGRATION = 20,
+    ORB2_RAID_DISK_EMPTY_FLAG = 21,
+    ORB2_DISK_EMPTY_FLAG = 22,
+    ORB2_RAID_DISK_BUS_ID = 23,
+    ORB2_DISK_SPARE_TEXT = 24,
+    ORB2_LAST_QUERY = 24
+};
+
 char* __cdecl KVFunc(unsigned int type, int index, const char* text);
 
 #ifdef __cplusplus

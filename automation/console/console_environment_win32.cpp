@@ -16,14 +16,13 @@ char RstConsoleTitle[255];
 
 namespace {
 
-constexpr int CsidlProgramFiles = 38;  // CSIDL_PROGRAM_FILES
 constexpr int WindowTitleSize = 260;
 const char RstWindowTitleText[] = "Rapid Storage Technology";
 
 bool ProgramFilesFolder(char (&folder)[MAX_PATH])
 {
     folder[0] = 0;
-    return SUCCEEDED(SHGetFolderPathA(nullptr, CsidlProgramFiles, nullptr, 0, folder));
+    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder));
 }
 
 // One MoveFileA; false when it fails or a path does not fit its buffer.

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "common/trace.h"
@@ -10,9 +11,9 @@
 #include "inventory/probes/probes_win32.h"
 
 namespace {
-constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;  // IOCTL_STORAGE_GET_DEVICE_NUMBER
-constexpr DWORD kFileDeviceDisk = 7;                   // FILE_DEVICE_DISK
-constexpr DWORD kDeviceNumberEnd = 8;                  // DeviceType (0-3), DeviceNumber (4-7)
+// An answer that stops before PartitionNumber still names the disk: DeviceType, DeviceNumber.
+constexpr DWORD kDeviceNumberEnd = offsetof(STORAGE_DEVICE_NUMBER, PartitionNumber);
+static_assert(kDeviceNumberEnd == 8, "DeviceType (0-3), DeviceNumber (4-7)");
 }  // namespace
 
 static_assert(sizeof(STORAGE_DEVICE_NUMBER) == 12, "DeviceType, DeviceNumber, PartitionNumber");
@@ -38,8 +39,8 @@ bool QueryStorageDeviceNumber(const char* name, STORAGE_DEVICE_NUMBER* number)
     DWORD returned = 0;
     // An answer that stops before DeviceNumber's end (byte 8) would map the letter to whatever
     // the zeroed structure holds, disk 0: it counts as no answer.
-    const bool succeeded =
-        DeviceIoControl(volume, kStorageGetDeviceNumber, nullptr, 0, number, sizeof(*number), &returned, nullptr) != FALSE;
+    const bool succeeded = DeviceIoControl(volume, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, number, sizeof(*number),
+                                           &returned, nullptr) != FALSE;
     const DWORD error = GetLastError();
     const bool answered = succeeded && returned >= kDeviceNumberEnd;
     if (succeeded && !answered)
@@ -67,7 +68,7 @@ bool GetDriveLetterDiskNumber(const char* letter, int32_t* deviceType, int32_t* 
         Trace("orb2", "letters: %s no device number (error %lu)", Shown(name).text, GetLastError());
         return false;
     }
-    if (number.DeviceType != kFileDeviceDisk) {
+    if (number.DeviceType != FILE_DEVICE_DISK) {
         Trace("orb2", "letters: %s device type %lu, not a disk", Shown(name).text,
               static_cast<unsigned long>(number.DeviceType));
         return false;

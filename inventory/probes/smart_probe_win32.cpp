@@ -13,9 +13,7 @@
 
 namespace {
 
-constexpr DWORD kSmartGetVersion = 0x00074080;    // SMART_GET_VERSION
-constexpr DWORD kSmartRcvDriveData = 0x0007C088;  // SMART_RCV_DRIVE_DATA
-constexpr DWORD kGetVersionInParamsSize = 24;     // GETVERSIONINPARAMS
+constexpr DWORD kGetVersionInParamsSize = 24;  // GETVERSIONINPARAMS
 
 void ProbeSlot(int n, UnopenedSlots& unopened)
 {
@@ -31,7 +29,7 @@ void ProbeSlot(int n, UnopenedSlots& unopened)
 
     uint8_t version[kGetVersionInParamsSize] = {};
     DWORD returned = 0;
-    if (!DeviceIoControl(drive, kSmartGetVersion, nullptr, 0, version, sizeof(version), &returned, nullptr)) {
+    if (!DeviceIoControl(drive, SMART_GET_VERSION, nullptr, 0, version, sizeof(version), &returned, nullptr)) {
         Trace("orb2", "smart probe: PhysicalDrive%d: no SMART version (error %lu): no disk row", n, GetLastError());
         CloseHandle(drive);
         return;
@@ -40,7 +38,7 @@ void ProbeSlot(int n, UnopenedSlots& unopened)
     uint8_t block[kSmartBlockSize];
     PrepareIdentifyRequest(block);
     returned = 0;
-    if (DeviceIoControl(drive, kSmartRcvDriveData, block, kSendCmdInParamsSize, block, kSmartBlockSize, &returned,
+    if (DeviceIoControl(drive, SMART_RCV_DRIVE_DATA, block, kSendCmdInParamsSize, block, kSmartBlockSize, &returned,
                         nullptr)) {
         uint32_t words[kIdentifyWordCount];
         WidenIdentifyWords(block, words);

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr DWORD kStorageQueryProperty = 0x002D1400;     // IOCTL_STORAGE_QUERY_PROPERTY
-constexpr DWORD kDiskGetDriveGeometryEx = 0x000700A0;   // IOCTL_DISK_GET_DRIVE_GEOMETRY_EX
-
 int32_t ReadSectorZeroEmptyFlag(HANDLE drive)
 {
     uint8_t sector[kSectorSize] = {};
@@ -44,7 +41,7 @@ bool ProbeSlot(int n, HANDLE drive, IdentityRecord& row, uint8_t* answer)
     uint8_t query[kStoragePropertyQuerySize] = {};  // StorageDeviceProperty, PropertyStandardQuery
     std::memset(answer, 0, kDescriptorAnswerSize);
     DWORD returned = 0;
-    if (!DeviceIoControl(drive, kStorageQueryProperty, query, sizeof(query), answer, kDescriptorAnswerSize, &returned,
+    if (!DeviceIoControl(drive, IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof(query), answer, kDescriptorAnswerSize, &returned,
                          nullptr)) {
         Trace("orb2", "storage probe: PhysicalDrive%d: no device descriptor (error %lu): no identity row", n,
               GetLastError());
@@ -54,7 +51,7 @@ bool ProbeSlot(int n, HANDLE drive, IdentityRecord& row, uint8_t* answer)
 
     std::memset(answer, 0, kDescriptorAnswerSize);
     returned = 0;
-    if (!DeviceIoControl(drive, kDiskGetDriveGeometryEx, nullptr, 0, answer, kDescriptorAnswerSize, &returned,
+    if (!DeviceIoControl(drive, IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, answer, kDescriptorAnswerSize, &returned,
                          nullptr)) {
         Trace("orb2", "storage probe: PhysicalDrive%d: no geometry (error %lu): no identity row", n, GetLastError());
         return false;

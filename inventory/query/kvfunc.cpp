@@ -13,9 +13,9 @@ extern "C" char* __cdecl KVFunc(unsigned int type, int index, const char* text)
     if (answer == nullptr)
         return nullptr;  // nothing to write into; the caller gets no text
     answer[0] = '\0';
-    if (type > kLastQuery)
+    if (type > ORB2_LAST_QUERY)
         return answer;
-    if (type == kRunScanQuery) {
+    if (type == ORB2_RUN_SCAN) {
         RunInventoryScan();
         return answer;
     }

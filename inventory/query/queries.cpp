@@ -66,30 +66,30 @@ void WriteQueryAnswer(const Inventory& tables, unsigned int type, int index, con
     const RaidDiskRecord* raid = raidRow ? &tables.raidDisks[index] : nullptr;
 
     switch (type) {
-    case 1: Number(answer, tables.diskCount); break;
-    case 2: if (disk) Number(answer, disk->drive_number); break;
-    case 3: if (disk) Text(answer, disk->model); break;
-    case 4: if (disk) Text(answer, disk->serial_number); break;
-    case 5: if (disk) Text(answer, disk->firmware_revision); break;
-    case 6: if (disk) Text(answer, disk->media_type); break;
-    case 7: if (disk) Text(answer, disk->disk_size); break;
-    case 8: if (disk) Text(answer, disk->status); break;
-    case 9: Number(answer, DiskNumberOfLetter(tables, text)); break;
-    case 10: if (disk) Number(answer, disk->report_order); break;
-    case 11: Number(answer, tables.raidDiskCount); break;
-    case 12: if (raid) Number(answer, raid->entry_index); break;
-    case 13: if (raid) Text(answer, raid->serial_number); break;
-    case 14: if (raid) Text(answer, raid->size_text); break;
-    case 15: if (raid) Text(answer, raid->array_member); break;
-    case 16: std::strcpy(answer, "no"); break;
-    case 17:  // 17 and 18 both answer the volume state; no query answers raidArrayState
-    case 18: Number(answer, tables.raidVolumeState); break;
-    case 19: Text(answer, tables.arrayTotalMbText); break;
-    case 20: Text(answer, tables.migrationText); break;
-    case 21: if (raid) Number(answer, raid->empty_flag); break;
-    case 22: if (disk) Number(answer, disk->empty_flag); break;
-    case 23: if (raid) Text(answer, raid->bus_id); break;
-    case 24: break;  // spare_text of a DiskRecord: never written, always empty
+    case ORB2_DISK_COUNT: Number(answer, tables.diskCount); break;
+    case ORB2_DISK_DRIVE_NUMBER: if (disk) Number(answer, disk->drive_number); break;
+    case ORB2_DISK_MODEL: if (disk) Text(answer, disk->model); break;
+    case ORB2_DISK_SERIAL_NUMBER: if (disk) Text(answer, disk->serial_number); break;
+    case ORB2_DISK_FIRMWARE_REVISION: if (disk) Text(answer, disk->firmware_revision); break;
+    case ORB2_DISK_MEDIA_TYPE: if (disk) Text(answer, disk->media_type); break;
+    case ORB2_DISK_SIZE: if (disk) Text(answer, disk->disk_size); break;
+    case ORB2_DISK_STATUS: if (disk) Text(answer, disk->status); break;
+    case ORB2_LETTER_DISK_NUMBER: Number(answer, DiskNumberOfLetter(tables, text)); break;
+    case ORB2_DISK_REPORT_ORDER: if (disk) Number(answer, disk->report_order); break;
+    case ORB2_RAID_DISK_COUNT: Number(answer, tables.raidDiskCount); break;
+    case ORB2_RAID_DISK_ENTRY_INDEX: if (raid) Number(answer, raid->entry_index); break;
+    case ORB2_RAID_DISK_SERIAL_NUMBER: if (raid) Text(answer, raid->serial_number); break;
+    case ORB2_RAID_DISK_SIZE_TEXT: if (raid) Text(answer, raid->size_text); break;
+    case ORB2_RAID_DISK_ARRAY_MEMBER: if (raid) Text(answer, raid->array_member); break;
+    case ORB2_ALWAYS_NO: std::strcpy(answer, "no"); break;
+    case ORB2_RAID_VOLUME_STATE:  // 17 and 18 both answer the volume state; no query answers raidArrayState
+    case ORB2_RAID_VOLUME_STATE_AGAIN: Number(answer, tables.raidVolumeState); break;
+    case ORB2_ARRAY_TOTAL_MB: Text(answer, tables.arrayTotalMbText); break;
+    case ORB2_MIGRATION: Text(answer, tables.migrationText); break;
+    case ORB2_RAID_DISK_EMPTY_FLAG: if (raid) Number(answer, raid->empty_flag); break;
+    case ORB2_DISK_EMPTY_FLAG: if (disk) Number(answer, disk->empty_flag); break;
+    case ORB2_RAID_DISK_BUS_ID: if (raid) Text(answer, raid->bus_id); break;
+    case ORB2_DISK_SPARE_TEXT: break;  // spare_text of a DiskRecord: never written, always empty
     default: break;  // query 0 answers empty after its scan; above 24 nothing is read
     }
 }

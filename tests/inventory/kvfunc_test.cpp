@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/inventory/orb2_fixture.h"
+#include "tools/simulated_machine/device_answers.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
@@ -18,15 +19,15 @@ using simulated_machine::CallLog;
 using simulated_machine::ControlRecord;
 using simulated_machine::Machine;
 using simulated_machine::OpenRecord;
+using simulated_machine::kDiskGetDriveGeometryEx;  // the control codes, pinned to the SDK's there
+using simulated_machine::kSmartGetVersion;
+using simulated_machine::kSmartRcvDriveData;
+using simulated_machine::kStorageGetDeviceNumber;
+using simulated_machine::kStorageQueryProperty;
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr DWORD kSmartGetVersion = 0x00074080;
-constexpr DWORD kSmartRcvDriveData = 0x0007C088;
-constexpr DWORD kStorageQueryProperty = 0x002D1400;
-constexpr DWORD kGetDriveGeometryEx = 0x000700A0;
-constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;
 
 Machine LoadMachine(const std::string& name)
 {
@@ -174,7 +175,7 @@ TEST_F(KVFuncTest, ProbesMakeExactlyTheSpecifiedCalls)
         EXPECT_EQ(12u, controls[0].inSize);
         EXPECT_EQ(std::vector<uint8_t>(12, 0), controls[0].input);
         EXPECT_EQ(10000u, controls[0].outSize);
-        EXPECT_EQ(kGetDriveGeometryEx, controls[1].code);
+        EXPECT_EQ(kDiskGetDriveGeometryEx, controls[1].code);
         EXPECT_EQ(0u, controls[1].inSize);
         EXPECT_EQ(10000u, controls[1].outSize);
         EXPECT_EQ(kSmartGetVersion, controls[2].code);

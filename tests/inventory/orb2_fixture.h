@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "inventory/orb2.h"
 #include "tests/support/wait_for.h"
 #include "tools/simulated_machine/simulated_machine.h"
 
@@ -70,18 +71,23 @@ protected:
             answers.push_back(std::to_string(type) + "/" + (text ? text : std::to_string(index)) + "=" +
                               Ask(type, index, text));
         };
-        for (unsigned int type : {1u, 11u, 16u, 17u, 18u, 19u, 20u, 24u})
+        for (unsigned int type : {ORB2_DISK_COUNT, ORB2_RAID_DISK_COUNT, ORB2_ALWAYS_NO, ORB2_RAID_VOLUME_STATE,
+                                  ORB2_RAID_VOLUME_STATE_AGAIN, ORB2_ARRAY_TOTAL_MB, ORB2_MIGRATION,
+                                  ORB2_DISK_SPARE_TEXT})
             add(type, 0, nullptr);
-        for (unsigned int type : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 10u, 22u}) {
+        for (unsigned int type : {ORB2_DISK_DRIVE_NUMBER, ORB2_DISK_MODEL, ORB2_DISK_SERIAL_NUMBER,
+                                  ORB2_DISK_FIRMWARE_REVISION, ORB2_DISK_MEDIA_TYPE, ORB2_DISK_SIZE, ORB2_DISK_STATUS,
+                                  ORB2_DISK_REPORT_ORDER, ORB2_DISK_EMPTY_FLAG}) {
             for (int row = 0; row < 4; ++row)
                 add(type, row, nullptr);
         }
-        for (unsigned int type : {12u, 13u, 14u, 15u, 21u, 23u}) {
+        for (unsigned int type : {ORB2_RAID_DISK_ENTRY_INDEX, ORB2_RAID_DISK_SERIAL_NUMBER, ORB2_RAID_DISK_SIZE_TEXT,
+                                  ORB2_RAID_DISK_ARRAY_MEMBER, ORB2_RAID_DISK_EMPTY_FLAG, ORB2_RAID_DISK_BUS_ID}) {
             for (int row = 0; row < 6; ++row)
                 add(type, row, nullptr);
         }
         for (const char* letter : {"A", "B", "C", "D", "E", "F"})
-            add(9, 0, letter);
+            add(ORB2_LETTER_DISK_NUMBER, 0, letter);
         return answers;
     }
 

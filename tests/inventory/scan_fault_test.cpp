@@ -40,13 +40,13 @@ using simulated_machine::Fault;
 using simulated_machine::InjectedFault;
 using simulated_machine::Machine;
 using simulated_machine::PhysicalDrive;
+using simulated_machine::kDiskGetDriveGeometryEx;  // the control codes, pinned to the SDK's there
+using simulated_machine::kSmartGetVersion;
+using simulated_machine::kSmartRcvDriveData;
+using simulated_machine::kStorageGetDeviceNumber;
+using simulated_machine::kStorageQueryProperty;
 using AnswerList = std::vector<std::string>;
 
-constexpr DWORD kSmartGetVersion = 0x00074080;
-constexpr DWORD kSmartRcvDriveData = 0x0007C088;
-constexpr DWORD kStorageQueryProperty = 0x002D1400;
-constexpr DWORD kGetDriveGeometryEx = 0x000700A0;
-constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;
 constexpr size_t kIdentifyDataOffset = 16;  // SENDCMDOUTPARAMS.bBuffer
 
 // Three drives of the scan's end-to-end test and the virtual disk of an Intel RAID volume:
@@ -181,7 +181,7 @@ const char* CodeName(DWORD code)
     case kSmartGetVersion: return "SMART_GET_VERSION";
     case kSmartRcvDriveData: return "SMART_RCV_DRIVE_DATA";
     case kStorageQueryProperty: return "IOCTL_STORAGE_QUERY_PROPERTY";
-    case kGetDriveGeometryEx: return "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX";
+    case kDiskGetDriveGeometryEx: return "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX";
     case kStorageGetDeviceNumber: return "IOCTL_STORAGE_GET_DEVICE_NUMBER";
     default: return "control";
     }
@@ -305,7 +305,7 @@ protected:
             case kSmartGetVersion: DriveOf(c.oracle, control.path).smartVersion = false; break;
             case kSmartRcvDriveData: DriveOf(c.oracle, control.path).identifyAnswers = false; break;
             case kStorageQueryProperty: DriveOf(c.oracle, control.path).hasDescriptor = false; break;
-            case kGetDriveGeometryEx: DriveOf(c.oracle, control.path).geometry = PhysicalDrive::Geometry::Fails; break;
+            case kDiskGetDriveGeometryEx: DriveOf(c.oracle, control.path).geometry = PhysicalDrive::Geometry::Fails; break;
             case kStorageGetDeviceNumber: LetterOf(c.oracle, control.path).answers = false; break;
             default: ADD_FAILURE() << "unexpected control code " << control.code;
             }
@@ -378,7 +378,7 @@ protected:
                 }
                 break;
             }
-            case kGetDriveGeometryEx:  // DiskSize (bytes 24-31) not all there: no row
+            case kDiskGetDriveGeometryEx:  // DiskSize (bytes 24-31) not all there: no row
                 for (int64_t bytes : {0, 24, 31}) {
                     Machine* oracle = shortCase(Call::Control, i, what, bytes);
                     DriveOf(*oracle, control.path).geometry = PhysicalDrive::Geometry::Short;

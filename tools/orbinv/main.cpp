@@ -28,6 +28,7 @@
 #include <cstring>
 #include <string>
 
+#include "inventory/orb2.h"
 #include "tools/debug_output/debug_output_win32.h"
 #include "tools/orbinv/inventory_view.h"
 #include "tools/simulated_machine/simulated_machine.h"
@@ -108,19 +109,19 @@ bool BesideThisProgram(const char* fileName, char* path, size_t size)
 orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
 {
     orbinv::Snapshot s;
-    s.diskCount = orb2.Ask(1);
+    s.diskCount = orb2.Ask(ORB2_DISK_COUNT);
     const int disks = orbinv::RowsFor(s.diskCount, kDiskCapacity);
     for (int i = 0; i < disks; ++i) {
         orbinv::PhysicalDisk d;
-        d.driveNumber = orb2.Ask(2, i);
-        d.model = orb2.Ask(3, i);
-        d.serialNumber = orb2.Ask(4, i);
-        d.firmware = orb2.Ask(5, i);
-        d.mediaType = orb2.Ask(6, i);
-        d.sizeBytes = orb2.Ask(7, i);
-        d.status = orb2.Ask(8, i);
-        d.reportOrder = orb2.Ask(10, i);
-        d.emptyFlag = orb2.Ask(22, i);
+        d.driveNumber = orb2.Ask(ORB2_DISK_DRIVE_NUMBER, i);
+        d.model = orb2.Ask(ORB2_DISK_MODEL, i);
+        d.serialNumber = orb2.Ask(ORB2_DISK_SERIAL_NUMBER, i);
+        d.firmware = orb2.Ask(ORB2_DISK_FIRMWARE_REVISION, i);
+        d.mediaType = orb2.Ask(ORB2_DISK_MEDIA_TYPE, i);
+        d.sizeBytes = orb2.Ask(ORB2_DISK_SIZE, i);
+        d.status = orb2.Ask(ORB2_DISK_STATUS, i);
+        d.reportOrder = orb2.Ask(ORB2_DISK_REPORT_ORDER, i);
+        d.emptyFlag = orb2.Ask(ORB2_DISK_EMPTY_FLAG, i);
         s.disks.push_back(d);
     }
     // Query 9 answers for any letter (a letter not in the table gets the first unused row's
@@ -132,24 +133,24 @@ orbinv::Snapshot ReadInventory(const Orb2& orb2, uint32_t letterMask)
         orbinv::LetterRow row;
         row.letter = static_cast<char>('A' + n);
         const char text[2] = {row.letter, '\0'};
-        row.diskNumber = orb2.Ask(9, 0, text);
+        row.diskNumber = orb2.Ask(ORB2_LETTER_DISK_NUMBER, 0, text);
         s.letters.push_back(row);
     }
-    s.raidDiskCount = orb2.Ask(11);
+    s.raidDiskCount = orb2.Ask(ORB2_RAID_DISK_COUNT);
     const int raidDisks = orbinv::RowsFor(s.raidDiskCount, kRaidDiskCapacity);
     for (int i = 0; i < raidDisks; ++i) {
         orbinv::RaidDisk r;
-        r.entryIndex = orb2.Ask(12, i);
-        r.serialNumber = orb2.Ask(13, i);
-        r.sizeText = orb2.Ask(14, i);
-        r.arrayMember = orb2.Ask(15, i);
-        r.busId = orb2.Ask(23, i);
-        r.emptyFlag = orb2.Ask(21, i);
+        r.entryIndex = orb2.Ask(ORB2_RAID_DISK_ENTRY_INDEX, i);
+        r.serialNumber = orb2.Ask(ORB2_RAID_DISK_SERIAL_NUMBER, i);
+        r.sizeText = orb2.Ask(ORB2_RAID_DISK_SIZE_TEXT, i);
+        r.arrayMember = orb2.Ask(ORB2_RAID_DISK_ARRAY_MEMBER, i);
+        r.busId = orb2.Ask(ORB2_RAID_DISK_BUS_ID, i);
+        r.emptyFlag = orb2.Ask(ORB2_RAID_DISK_EMPTY_FLAG, i);
         s.raidDisks.push_back(r);
     }
-    s.volumeState = orb2.Ask(17);
-    s.arrayTotalMbText = orb2.Ask(19);
-    s.migrationText = orb2.Ask(20);
+    s.volumeState = orb2.Ask(ORB2_RAID_VOLUME_STATE);
+    s.arrayTotalMbText = orb2.Ask(ORB2_ARRAY_TOTAL_MB);
+    s.migrationText = orb2.Ask(ORB2_MIGRATION);
     return s;
 }
 
@@ -263,7 +264,7 @@ int main(int argc, char** argv)
     debug_output::DebugStringCapture capture;  // with --trace, each line to standard error as it comes
     if (trace && !capture.Start(stderr))
         std::fprintf(stderr, "orbinv: cannot catch orb2.dll's trace\n");
-    orb2.Ask(0);  // the inventory scan
+    orb2.Ask(ORB2_RUN_SCAN);  // the inventory scan
     capture.Stop();
     if (nul != INVALID_HANDLE_VALUE) {
         SetStdHandle(STD_OUTPUT_HANDLE, output);

@@ -1,6 +1,7 @@
 // The simulated machine seen through this test program's own import table: what is simulated,
 // what passes through to Windows, and the RAID tool state handed to the raidcfg32 stand-in.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <cstring>
 #include <string>
@@ -124,14 +125,14 @@ TEST(Simulation, DevicePathsAreSimulatedAndEverythingElsePassesThrough)
     EXPECT_EQ(0xA5, sector[511]);
     DWORD returned = 0;
     uint8_t version[24];
-    EXPECT_FALSE(Control(drive, 0x00074080, version, sizeof(version), &returned));  // no SMART described
+    EXPECT_FALSE(Control(drive, SMART_GET_VERSION, version, sizeof(version), &returned));  // no SMART described
     EXPECT_TRUE(Close(drive));
 
     // A simulated volume, and the mask.
     HANDLE volume = Open("\\\\.\\Q:", GENERIC_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, volume);
     uint32_t number[3] = {};
-    EXPECT_TRUE(Control(volume, 0x002D1080, number, sizeof(number), &returned));
+    EXPECT_TRUE(Control(volume, IOCTL_STORAGE_GET_DEVICE_NUMBER, number, sizeof(number), &returned));
     EXPECT_EQ(12u, returned);
     EXPECT_EQ(7u, number[0]);
     EXPECT_EQ(3u, number[1]);
