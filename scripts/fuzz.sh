@@ -15,7 +15,7 @@ cmake --build build/fuzz --target fuzzers -j "$(nproc)" >/dev/null
 
 mkdir -p build/fuzz/findings
 status=0
-for target in raid_report descriptor identify key_script registry_position; do
+for target in raid_report descriptor identify key_script registry_position bounded_text; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
   limit=(-max_total_time="$seconds")

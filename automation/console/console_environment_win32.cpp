@@ -9,6 +9,7 @@
 #include "automation/console/console_environment.h"
 #include "automation/console/console_names.h"
 #include "automation/keyscript/key_script_sender.h"
+#include "common/bounded_text.h"
 #include "common/trace.h"
 
 char PinnedCulture[256];
@@ -87,13 +88,6 @@ void ResourceFilePaths(char (&shown)[ConsolePathSize], char (&hidden)[ConsolePat
         hidden[0] = 0;
 }
 
-void CopyText(char* target, std::size_t size, const char* source)
-{
-    const std::size_t length = strnlen(source, size - 1);
-    std::memcpy(target, source, length);
-    target[length] = 0;
-}
-
 bool ProgramFilesFolderFor(const char* operation, char (&folder)[MAX_PATH])
 {
     if (ProgramFilesFolder(folder))
@@ -148,7 +142,7 @@ bool HideRstResources()
                  Failure(folder, hiddenFolder, GetLastError()).text);
         int renamed = 0;
         // In use or missing: hide its resource files one by one instead.
-        CopyText(PinnedCulture, sizeof(PinnedCulture), culture);
+        bounded_text::CopyField(PinnedCulture, culture);
         for (const char* file : RstResourceFiles) {
             char shown[ConsolePathSize], hidden[ConsolePathSize];
             ResourceFilePaths(shown, hidden, programFiles, culture, file);
@@ -253,7 +247,7 @@ void DetectRstConsole()
             if (GetWindowTextA(window, title, WindowTitleSize) <= 0)
                 title[0] = 0;
             if (std::strstr(title, RstWindowTitleText)) {
-                CopyText(RstConsoleTitle, sizeof(RstConsoleTitle), title);
+                bounded_text::CopyField(RstConsoleTitle, title);
                 ++matches;
             }
         }

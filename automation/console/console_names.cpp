@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "common/bounded_text.h"
+
 const char RstFolderText[] = "\\Intel\\Intel(R) Rapid Storage Technology\\";
 const char MsmFolderText[] = "\\Intel\\Intel Matrix Storage Manager\\";
 
@@ -28,18 +30,7 @@ const char HiddenLanguageSuffix[] = "_C";
 
 bool JoinPath(char (&target)[ConsolePathSize], const char* const* parts, int partCount)
 {
-    std::size_t used = 0;
-    for (int i = 0; i < partCount; ++i) {
-        const std::size_t length = std::strlen(parts[i]);
-        if (length >= ConsolePathSize - used) {
-            target[0] = 0;
-            return false;
-        }
-        std::memcpy(target + used, parts[i], length);
-        used += length;
-    }
-    target[used] = 0;
-    return true;
+    return bounded_text::JoinOrEmpty(target, parts, static_cast<std::size_t>(partCount < 0 ? 0 : partCount));
 }
 
 bool CutLastCharacter(char (&target)[ConsolePathSize], const char* source)

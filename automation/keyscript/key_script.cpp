@@ -2,6 +2,9 @@
 #include "automation/keyscript/key_script.h"
 
 #include <cstring>
+#include <string_view>
+
+#include "common/bounded_text.h"
 
 namespace {
 
@@ -21,14 +24,8 @@ bool IsBlank(char c)
 // Case-insensitive: does text start with the upper-case keyword?
 bool StartsWithKeyword(const char* text, const char* keyword)
 {
-    for (; *keyword; ++text, ++keyword) {
-        char c = *text;
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != *keyword)
-            return false;
-    }
-    return true;
+    const std::string_view word(keyword);
+    return bounded_text::StartsWithIgnoringCase(bounded_text::CText(text, word.size()), word);
 }
 
 // A repeat count: the low 16 bits of the number; a negative number presses nothing.

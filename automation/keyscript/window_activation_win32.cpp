@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "automation/keyscript/key_script_sender.h"
+#include "common/bounded_text.h"
 #include "common/trace.h"
 
 namespace {
@@ -25,13 +26,6 @@ bool Occurs(const char* needle, const char* haystack)
 {
     return _mbsstr(reinterpret_cast<const unsigned char*>(haystack),
                    reinterpret_cast<const unsigned char*>(needle)) != nullptr;
-}
-
-void CopyCut(char (&target)[SearchTextSize], const char* source)
-{
-    const std::size_t length = strnlen(source, SearchTextSize - 1);
-    std::memcpy(target, source, length);
-    target[length] = 0;
 }
 
 // One string value of the position key, read as a decimal number. The buffer is zero-filled
@@ -61,8 +55,8 @@ BOOL CALLBACK MatchWindowText(HWND window, LPARAM parameter)
     WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
     ++windowsCompared;
     char title[SearchTextSize], className[SearchTextSize], text[SearchTextSize];
-    CopyCut(title, search->block);
-    CopyCut(className, search->block + std::strlen(search->block) + 1);
+    bounded_text::CopyField(title, search->block);
+    bounded_text::CopyField(className, search->block + std::strlen(search->block) + 1);
 
     bool matched = false;
     if (className[0]) {

@@ -3,14 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Copies `source` into `field` (size bytes, terminator included), cut to fit; always terminated.
-void CopyField(char* field, size_t size, const char* source);
+#include "common/bounded_text.h"
 
-template <size_t N>
-void CopyField(char (&field)[N], const char* source)
-{
-    CopyField(field, N, source);
-}
+// Copies a text into a field, cut to fit; always terminated.
+using bounded_text::CopyField;
 
 // Signed 64-bit decimal, as "%I64d" prints it.
 void FormatInt64(char* out, size_t size, int64_t value);

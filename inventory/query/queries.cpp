@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "common/bounded_text.h"
 #include "inventory/query/tables.h"
 
 namespace {
@@ -22,21 +24,13 @@ void Text(char* answer, const char (&field)[N])
     answer[length] = '\0';
 }
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// `letter` equals `text` ignoring case; reads `text` no further than the letter field allows.
+// `letter` (terminated within its field) equals `text` ignoring case; reads `text` no further
+// than the letter field allows.
 bool LetterEquals(const char (&letter)[4], const char* text)
 {
-    for (size_t i = 0; i < sizeof(letter); ++i) {
-        if (LowerAscii(letter[i]) != LowerAscii(text[i]))
-            return false;
-        if (letter[i] == '\0')
-            return true;
-    }
-    return false;
+    const std::string_view stored = bounded_text::FieldText(letter);
+    return stored.size() < sizeof(letter) &&
+           bounded_text::EqualIgnoringCase(stored, bounded_text::CText(text, sizeof(letter)));
 }
 
 // Query 9: the disk number of the first row whose letter equals `text`; without one, the row at

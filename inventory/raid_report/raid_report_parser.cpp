@@ -7,13 +7,7 @@
 
 #include "inventory/raid_report/text_search.h"
 
-using report_text::CopyCut;
-using report_text::CopyField;
-using report_text::EqualIgnoringCase;
-using report_text::Find;
-using report_text::FindOrEnd;
-using report_text::kNotFound;
-using report_text::UpperCaseInPlace;
+using namespace report_text;  // the report's bounded searches and copies
 
 namespace {
 
@@ -52,7 +46,7 @@ void ReadDiskEntries(std::string_view text, Inventory& inv)
         RaidDiskRecord& row = inv.raidDisks[inv.raidDiskCount];
         row.entry_index = inv.raidDiskCount;
         const size_t c = FindOrEnd(text, kCarriageReturn, k + kSerialKey.size());
-        CopyCut(text, k + kSerialKey.size(), c, row.serial_number, sizeof row.serial_number);
+        CopyCut(text, k + kSerialKey.size(), c, row.serial_number);
 
         size_t p = c;
         const size_t b = Find(text, kBusIdKey, c);
@@ -82,7 +76,7 @@ void ReadMigration(std::string_view text, size_t volumes, Inventory& inv)
     if (m == kNotFound)
         return;
     const size_t from = m + kMigrationKey.size();
-    CopyCut(text, from, FindOrEnd(text, '%', from), inv.migrationText, sizeof inv.migrationText);
+    CopyCut(text, from, FindOrEnd(text, '%', from), inv.migrationText);
 }
 
 // Only the complete texts "Total X = 1" and "Total X = 0" are read; 0 wins over 1.
@@ -119,7 +113,7 @@ void ReadArrayTotal(std::string_view text, Inventory& inv)
     const size_t digitRoom = sizeof inv.arrayTotalMbText - 1 - kTotalMbSuffix.size();
     if (to - from > digitRoom)
         to = from + digitRoom;
-    CopyCut(text, from, to, inv.arrayTotalMbText, sizeof inv.arrayTotalMbText);
+    CopyCut(text, from, to, inv.arrayTotalMbText);
     std::strcat(inv.arrayTotalMbText, kTotalMbSuffix.data());
 }
 
@@ -137,7 +131,7 @@ void SizeRaidDiskRows(Inventory& inv)
             continue;
         if (EqualIgnoringCase(FIELD_TEXT(row.array_member), "yes")
             && !EqualIgnoringCase(FIELD_TEXT(inv.arrayTotalMbText), "0")) {
-            CopyField(inv.arrayTotalMbText, sizeof inv.arrayTotalMbText, row.size_text, sizeof row.size_text);
+            CopyField(row.size_text, FIELD_TEXT(inv.arrayTotalMbText));
             continue;
         }
         for (int32_t d = 0; d < diskCount; ++d) {
@@ -145,7 +139,7 @@ void SizeRaidDiskRows(Inventory& inv)
             UpperCaseInPlace(disk.serial_number, sizeof disk.serial_number);
             UpperCaseInPlace(row.serial_number, sizeof row.serial_number);
             if (FIELD_TEXT(disk.serial_number).find(FIELD_TEXT(row.serial_number)) != kNotFound) {
-                CopyField(disk.disk_size, sizeof disk.disk_size, row.size_text, sizeof row.size_text);
+                CopyField(row.size_text, FIELD_TEXT(disk.disk_size));
                 row.empty_flag = disk.empty_flag;
             }
         }

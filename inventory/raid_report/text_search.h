@@ -4,7 +4,14 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/bounded_text.h"
+
 namespace report_text {
+
+using bounded_text::CopyField;
+using bounded_text::EqualIgnoringCase;
+using bounded_text::FieldText;
+using bounded_text::UpperCaseInPlace;
 
 constexpr size_t kNotFound = std::string_view::npos;
 
@@ -26,21 +33,20 @@ inline size_t FindOrEnd(std::string_view text, char stop, size_t from)
     return at == kNotFound ? text.size() : at;
 }
 
-// Copies text[from, to) into a field of `fieldSize` bytes, cutting what does not fit, and
-// terminates it.
-void CopyCut(std::string_view text, size_t from, size_t to, char* field, size_t fieldSize);
+// text[from, to), clamped to the text: empty when from is not before to.
+inline std::string_view Span(std::string_view text, size_t from, size_t to)
+{
+    if (to > text.size())
+        to = text.size();
+    return from < to ? text.substr(from, to - from) : std::string_view();
+}
 
-// The stored text of a fixed field: up to its NUL, never past the field's last byte.
-std::string_view FieldText(const char* field, size_t fieldSize);
-
-// Copies a NUL-terminated field into another, cut to the target's size.
-void CopyField(const char* source, size_t sourceSize, char* target, size_t targetSize);
-
-// Letters a to z become A to Z in place; every other byte stays.
-void UpperCaseInPlace(char* field, size_t fieldSize);
-
-// ASCII comparison ignoring case.
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
+// Copies text[from, to) into the field, cutting what does not fit, and terminates it.
+template <size_t N>
+void CopyCut(std::string_view text, size_t from, size_t to, char (&field)[N])
+{
+    CopyField(field, Span(text, from, to));
+}
 
 }  // namespace report_text
 

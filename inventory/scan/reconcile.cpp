@@ -2,27 +2,24 @@
 
 #include <cstring>
 
+#include "common/bounded_text.h"
 #include "common/trace.h"
 #include "inventory/query/tables.h"
 
-namespace {
+using bounded_text::FieldText;
 
-char UpperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+namespace {
 
 bool IsIntel(const IdentityRecord& identity)
 {
     return FieldsEqualIgnoringCase(identity.vendor_id, sizeof(identity.vendor_id), "Intel", 6);
 }
 
+// A field of another size: read no further than its size - 1 characters nor the target holds.
 template <size_t N>
 void CopyBounded(char (&to)[N], const char* from, size_t fromSize)
 {
-    size_t length = strnlen(from, (fromSize < N ? fromSize : N) - 1);
-    std::memmove(to, from, length);
-    to[length] = '\0';
+    bounded_text::CopyField(to, bounded_text::CText(from, (fromSize < N ? fromSize : N) - 1));
 }
 
 void TraceTakeOver(const DiskRecord& disk, int e)
@@ -75,34 +72,17 @@ void ReconcileFixed(DiskRecord& disk, IdentityRecord* rows, int count)
 
 void UpperCaseField(char* text, size_t size)
 {
-    for (size_t i = 0; i < size && text[i] != '\0'; ++i)
-        text[i] = UpperAscii(text[i]);
+    bounded_text::UpperCaseInPlace(text, size);
 }
 
 bool FieldsEqualIgnoringCase(const char* a, size_t aSize, const char* b, size_t bSize)
 {
-    size_t aLength = strnlen(a, aSize);
-    size_t bLength = strnlen(b, bSize);
-    if (aLength != bLength)
-        return false;
-    for (size_t i = 0; i < aLength; ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i]))
-            return false;
-    }
-    return true;
+    return bounded_text::EqualIgnoringCase(FieldText(a, aSize), FieldText(b, bSize));
 }
 
 bool FieldContains(const char* haystack, size_t haystackSize, const char* needle, size_t needleSize)
 {
-    size_t haystackLength = strnlen(haystack, haystackSize);
-    size_t needleLength = strnlen(needle, needleSize);
-    if (needleLength > haystackLength)
-        return false;
-    for (size_t start = 0; start + needleLength <= haystackLength; ++start) {
-        if (std::memcmp(haystack + start, needle, needleLength) == 0)
-            return true;
-    }
-    return false;
+    return FieldText(haystack, haystackSize).find(FieldText(needle, needleSize)) != std::string_view::npos;
 }
 
 void TakeOverIdentity(DiskRecord& disk, const IdentityRecord& identity)

@@ -4,11 +4,7 @@
 
 #include "inventory/raid_report/text_search.h"
 
-using report_text::CopyCut;
-using report_text::Find;
-using report_text::FindOrEnd;
-using report_text::kNotFound;
-using report_text::UpperCaseInPlace;
+using namespace report_text;  // the report's bounded searches and copies
 
 namespace {
 
@@ -46,7 +42,7 @@ void CollectReportSerialList(std::string_view reportText, Inventory& inv)
     while (k != kNotFound && inv.reportSerialCount < kReportSerialCapacity) {
         const size_t from = k + kSerialKey.size();
         const size_t c = FindOrEnd(text, '\r', from);
-        CopyCut(text, from, c, inv.reportSerialList[inv.reportSerialCount], kReportSerialSize);
+        CopyCut(text, from, c, inv.reportSerialList[inv.reportSerialCount]);
         ++inv.reportSerialCount;
         k = Find(text, kSerialKey, c);
     }

@@ -3,17 +3,18 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "common/bounded_text.h"
 
 namespace simulated_machine {
 namespace {
 
+// `text` (a C string) starts with `prefix`, ignoring ASCII case.
 bool StartsWithIgnoringCase(const char* text, const char* prefix)
 {
-    for (; *prefix; ++text, ++prefix) {
-        if (std::toupper(static_cast<unsigned char>(*text)) != std::toupper(static_cast<unsigned char>(*prefix)))
-            return false;
-    }
-    return true;
+    const std::string_view start(prefix);
+    return bounded_text::StartsWithIgnoringCase(bounded_text::CText(text, start.size()), start);
 }
 
 void PutLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
