@@ -84,8 +84,8 @@ cert=$work/cert.pem key=$work/key.pem
 check "a throwaway code-signing certificate" openssl req -x509 -newkey rsa:2048 -nodes -days 2 \
   -subj "/CN=ORB kit test" -addext "extendedKeyUsage=codeSigning" -keyout "$key" -out "$cert"
 signed=$work/signed/orb-support-$version-win32-standin
-sign_kit() {
-  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key ORB_KIT_TREE=$tree scripts/package.sh | grep -q "signed with" &&
+sign_kit() {  # grep reads to the end: with -q it could leave before package.sh's last line (SIGPIPE)
+  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key ORB_KIT_TREE=$tree scripts/package.sh | grep "signed with" >/dev/null &&
     rm -rf "$work/signed" && mkdir -p "$work/signed" && unzip -q "$standin_zip" -d "$work/signed"
 }
 check "a signed kit" sign_kit
