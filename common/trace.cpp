@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/bounded_text.h"
+
 #if defined(_WIN32)
 void SendTraceLine(const char* line);  // trace_win32.cpp
 TraceOutput traceOutput = SendTraceLine;
@@ -70,7 +72,7 @@ TraceText Shown(const char* source, std::size_t sourceSize)
     constexpr std::size_t shownLimit = TraceTextSize - sizeof(CutMark);  // 120 characters
     TraceText shown;
     if (source == nullptr) {
-        std::memcpy(shown.text, "(null)", 7);
+        bounded_text::CopyField(shown.text, "(null)");
         return shown;
     }
     std::size_t length = 0;

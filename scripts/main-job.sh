@@ -4,7 +4,8 @@
 # the whole scan (the RAID tool chain for real, the drives from the machine description) and the
 # inventory is printed. ORB_MACHINE=FILE picks another machine description. Then OrbLib at work:
 # a create-volume run of the Rapid Storage Technology steps against the stand-in console, with
-# the console's log of what it received and a screenshot taken in the middle of the run.
+# OrbLib's trace interleaved with the console's log of what it received, and a screenshot taken
+# in the middle of the run.
 # One status line per set-up stage; their whole output is in build/logs/ (scripts/stage.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

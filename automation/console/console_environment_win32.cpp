@@ -40,7 +40,7 @@ RenameFailure Failure(const char* from, const char* to, DWORD error)
 {
     RenameFailure failure;
     if (!from[0] || !to[0]) {
-        std::snprintf(failure.text, sizeof(failure.text), "path too long");
+        bounded_text::CopyField(failure.text, "path too long");
         return failure;
     }
     const char* meaning = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "not found"

@@ -1,14 +1,16 @@
 #include "tools/debug_output/debug_output_win32.h"
 
 #include <cstring>
+#include <string_view>
+
+#include "common/bounded_text.h"
 
 namespace debug_output {
 
 namespace {
 
-constexpr DWORD kDebugPrintException = 0x40010006;  // DBG_PRINTEXCEPTION_C
-constexpr std::size_t kLongestLine = 4096;          // what the viewers' buffer holds too
-constexpr DWORD kSectionSize = 4096;                // process id, then the text
+constexpr std::size_t kLongestLine = 4096;  // what the viewers' buffer holds too
+constexpr DWORD kSectionSize = 4096;        // process id, then the text
 
 CRITICAL_SECTION captureLock;
 bool captureLockMade = false;
@@ -19,7 +21,7 @@ std::FILE* captureEcho = nullptr;
 LONG CALLBACK CatchDebugString(EXCEPTION_POINTERS* exception)
 {
     const EXCEPTION_RECORD* record = exception->ExceptionRecord;
-    if (record->ExceptionCode != kDebugPrintException || record->NumberParameters < 2)
+    if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2)
         return EXCEPTION_CONTINUE_SEARCH;
     const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
     const std::size_t length = static_cast<std::size_t>(record->ExceptionInformation[0]);
@@ -39,12 +41,10 @@ LONG CALLBACK CatchDebugString(EXCEPTION_POINTERS* exception)
 
 std::string DebugText(const char* text, std::size_t length)
 {
-    if (text == nullptr)
-        return std::string();
-    std::size_t end = strnlen(text, length < kLongestLine ? length : kLongestLine);
-    while (end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r'))
-        --end;
-    return std::string(text, end);
+    std::string_view line = bounded_text::CText(text, length < kLongestLine ? length : kLongestLine);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    return std::string(line);
 }
 
 bool DebugStringCapture::Start(std::FILE* echo)
