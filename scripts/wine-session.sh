@@ -2,7 +2,13 @@
 # wine-session.sh start|stop BUILD_DIR
 # start: a private Xvfb display and one persistent wineserver for the build tree's Wine prefix
 #        (created on first use); their PIDs are kept in BUILD_DIR/wine-session.
-# stop:  ends every Wine process of the prefix, then the wineserver and Xvfb, by their PIDs.
+#        Wine's windows go straight onto the bare X display, except for the programs that need a
+#        Windows user's desktop (the tray test, the wizard demo: $desktop_programs below): they
+#        open on Wine's virtual desktop "shell" of 1024 x 768, with a taskbar and a notification
+#        area, which Wine starts when the first of them starts and closes after the last.
+#        ORB_WINE_DESKTOP=1 puts every program of the session on that desktop.
+# stop:  ends every Wine process of the prefix, then the wineserver, the pointer holder and Xvfb,
+#        by their PIDs.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cmd=${1:?usage: wine-session.sh start|stop BUILD_DIR}
@@ -16,6 +22,9 @@ wait_for() {
   for (( i = 0; i < limit; i++ )); do "$@" && return 0; sleep 0.1; done
   return 1
 }
+# The programs that open on Wine's virtual desktop "shell" in either form of the session.
+desktop_programs="tray_e2e_test.exe wizard_demo.exe"
+desktop_shown() { xwininfo -root -tree -display "$DISPLAY" 2>/dev/null | grep -q '"shell - Wine desktop"'; }
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 dead() { ! alive "$1"; }
 
@@ -23,6 +32,10 @@ stop() {
   if alive "$dir/wineserver.pid"; then
     "$WINESERVER" -k 2>/dev/null || true
     wait_for 30 dead "$dir/wineserver.pid" || kill -9 "$(cat "$dir/wineserver.pid")" 2>/dev/null || true
+  fi
+  if alive "$dir/pointer_hold.pid"; then
+    kill "$(cat "$dir/pointer_hold.pid")" 2>/dev/null || true
+    wait_for 10 dead "$dir/pointer_hold.pid" || kill -9 "$(cat "$dir/pointer_hold.pid")" 2>/dev/null || true
   fi
   if alive "$dir/xvfb.pid"; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
@@ -40,6 +53,23 @@ start)
   echo $! > "$dir/xvfb.pid"
   wait_for 30 test -s "$dir/display" || { echo "wine-session: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
   source "$here/wine-env.sh" "$2"
+  # Holds the X pointer so that Wine keeps the cursor to itself (tools/pointer_hold).
+  holder=$wine_build/pointer_hold
+  if [ ! -x "$holder" ] || [ "$here/../tools/pointer_hold/pointer_hold.c" -nt "$holder" ]; then
+    cc -O2 -Wall -o "$holder" "$here/../tools/pointer_hold/pointer_hold.c" -lX11
+  fi
+  setsid "$holder" >"$dir/pointer_hold.log" 2>&1 &
+  echo $! > "$dir/pointer_hold.pid"
+  wait_for 30 grep -q held "$dir/pointer_hold.log" ||
+    { echo "wine-session: the pointer holder did not start" >&2; cat "$dir/pointer_hold.log" >&2; exit 1; }
+  # With ORB_WINE_DESKTOP=1 the session's own explorer opens the desktop "shell" below. A Wine
+  # program that ran before it with an earlier session's value for every program still set would
+  # open that desktop itself, and two desktop processes for one desktop break each other. So the
+  # prefix starts without that value: taken out of the registry file while no wineserver holds it.
+  if [ -f "$WINEPREFIX/user.reg" ]; then
+    awk '/^\[/ { key = $0 } !(index(key, "[Software\\\\Wine\\\\Explorer]") == 1 && /^"Desktop"=/)' \
+      "$WINEPREFIX/user.reg" >"$dir/user.reg" && cat "$dir/user.reg" >"$WINEPREFIX/user.reg"
+  fi
   setsid "$WINESERVER" -f -p >"$dir/wineserver.log" 2>&1 &
   echo $! > "$dir/wineserver.pid"
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
@@ -52,7 +82,29 @@ start)
     # and CTest would wait for it until the test's time-out.
     "$WINELOADER" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
-  echo "wine-session: DISPLAY=$DISPLAY, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
+  # A Wine program started from outside Wine opens on the desktop named by the registry value
+  # "Desktop" of HKCU\Software\Wine\AppDefaults\<program>\Explorer, else of
+  # HKCU\Software\Wine\Explorer, else on the bare display; the programs it starts inherit it.
+  # Wine gives a taskbar only to a desktop named "shell".
+  reg=$dir/desktop.reg
+  {
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"shell"="1024x768"\n'
+    for program in $desktop_programs; do
+      printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\Explorer]\n"Desktop"="shell"\n' "$program"
+    done
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n'
+    if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then printf '"Desktop"="shell"\n'; else printf '"Desktop"=-\n'; fi
+  } >"$reg"
+  "$WINELOADER" regedit /S "Z:${reg//\//\\}" </dev/null >>"$dir/wineboot.log" 2>&1
+  desktop="bare display, the virtual desktop \"shell\" for $desktop_programs"
+  if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then
+    setsid "$WINELOADER" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
+    echo $! > "$dir/explorer.pid"
+    wait_for 60 desktop_shown ||
+      { echo "wine-session: the virtual desktop did not appear" >&2; cat "$dir/explorer.log" >&2; exit 1; }
+    desktop="virtual desktop \"shell\" 1024x768 for every program, explorer $(cat "$dir/explorer.pid")"
+  fi
+  echo "wine-session: DISPLAY=$DISPLAY, $desktop, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
   ;;
 stop)
   stop
