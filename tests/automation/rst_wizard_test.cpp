@@ -577,7 +577,8 @@ TEST_F(RstWizard, NoStepSearchesForAnEmptyConsoleTitle)
                                     nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(nullptr, untitled);
     ShowWindow(untitled, SW_SHOWNOACTIVATE);
-    SetWindowPos(untitled, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Above the taskbar, which is untitled too and always on top.
+    SetWindowPos(untitled, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_EQ(untitled, FindWindowA(nullptr, "")) << "the first untitled top-level window";
     PumpMessages();
 

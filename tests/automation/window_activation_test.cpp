@@ -292,12 +292,30 @@ TEST_F(WindowActivation, WindowReceivesTheKeysOfAScript)
     EXPECT_EQ(expected, got) << "received:\n" << text;
 }
 
+// A window for a failure message: its class, title and process.
+std::string DescribeWindow(HWND window)
+{
+    char name[64] = {}, title[64] = {};
+    DWORD process = 0;
+    GetClassNameA(window, name, sizeof(name));
+    GetWindowTextA(window, title, sizeof(title));
+    GetWindowThreadProcessId(window, &process);
+    return "window of class \"" + std::string(name) + "\" titled \"" + title + "\" of process " +
+           std::to_string(process);
+}
+
 TEST_F(WindowActivation, WindowReceivesADoubleClick)
 {
     TestWindow window("Click receiver");
     ASSERT_TRUE(keyScriptSender.ActivateTargetWindow("Click receiver", nullptr));
     const RECT rect = WindowRect(window.handle());
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    // The clicks go to whatever window lies under the cursor: ours, kept above the others.
+    SetWindowPos(window.handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    HWND under = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (under = WindowFromPoint(centre)) == window.handle(); }))
+        << "the click point lies under " << DescribeWindow(under);
+    SetCursorPos(centre.x, centre.y);
     for (int click = 0; click < 2; ++click) {
         mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
         mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);

@@ -1,11 +1,14 @@
 // OrbTray.exe end to end under Wine: the real program, the real registry of the prefix, the
-// stand-ins of the main application and the update program, and the window's own messages.
-// Every wait is a bounded poll for a condition.
+// stand-ins of the main application and the update program, and the icon in the notification
+// area of Wine's virtual desktop, clicked with the mouse. Every wait is a bounded poll for a
+// condition.
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "notification_area.h"
 #include "tests/support/wait_for.h"
 
 namespace {
+
+using traytest::DoubleClickAt;
+using traytest::FindNotificationIcon;
+using traytest::LeftClickAt;
+using traytest::RightClickAt;
 
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
@@ -227,6 +236,13 @@ void Screenshot(const char* name, const RECT& region)
         << "screenshot " << name;
 }
 
+// The session's desktop has a taskbar (Wine's virtual desktop "shell"; the bare display has none).
+bool HasTaskbar()
+{
+    static const bool found = WaitFor([] { return traytest::Taskbar() != nullptr; }, std::chrono::milliseconds(10000));
+    return found;
+}
+
 class TrayEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -241,6 +257,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(OrbWindows(0).empty()) << "a tray program still runs";
+        POINT ghost = {};
+        if (HasTaskbar()) {
+            ASSERT_TRUE(WaitFor([&] { return !FindNotificationIcon(&ghost); }, std::chrono::milliseconds(15000)))
+                << "an icon is left in the notification area at " << ghost.x << "," << ghost.y;
+        }
         DeleteFileA(MainAppLog().c_str());
         DeleteFileA(UpdateLog().c_str());
         DeleteValue(kRun);
@@ -253,6 +274,8 @@ protected:
 // program from the menu, Exit.
 TEST_F(TrayEndToEnd, OneRunOnWindows7)
 {
+    if (!HasTaskbar())
+        GTEST_SKIP() << "no taskbar: the session is not Wine's virtual desktop";
     SetWineVersion("win7");
     EnsureKey(kRunOnce);
     // The stand-ins stay until released, so that the later starts meet a running main application.
@@ -283,7 +306,12 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
     EXPECT_FALSE(HasValue(kRunOnce)) << "the second copy wrote the autostart value";
     EXPECT_EQ(std::vector<HWND>{window}, OrbWindows(0));
 
-    // The tick 20 s after start writes the value again.
+    // No icon before the first tick; the tick 20 s after start adds it and writes the value again.
+    POINT icon = {};
+    EXPECT_FALSE(FindNotificationIcon(&icon)) << "an icon before the first tick";
+    ASSERT_TRUE(WaitFor([&] { return FindNotificationIcon(&icon); }, std::chrono::milliseconds(20000 + 5000 - static_cast<DWORD>(Now() - tray.started))))
+        << "no icon in the notification area after the first tick";
+    printf("icon at %ld,%ld, %.1f s after start\n", icon.x, icon.y, (Now() - tray.started) / 1000.0);
     EXPECT_TRUE(WaitFor([] { return HasValue(kRunOnce); }, std::chrono::milliseconds(20000 + 5000 - static_cast<DWORD>(Now() - deleted))))
         << "deleted value not back within one period";
 
@@ -301,25 +329,34 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
     DeleteValue(kRunOnce);
     deleted = Now();
 
-    // A double click and "Show ORB" each start it again, though it runs.
-    PostMessageA(window, 1624, 0, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 2; }, std::chrono::milliseconds(15000)));
-    PostMessageA(window, 1624, 0, WM_LBUTTONDOWN);  // a single click does nothing
+    // A double click on the icon and "Show ORB" each start it again, though it runs; a single
+    // click does nothing.
+    DoubleClickAt(icon);
+    EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 2; }, std::chrono::milliseconds(15000))) << "double click";
+    LeftClickAt(icon);
     PostMessageA(window, WM_COMMAND, 32772, 0);
     EXPECT_TRUE(WaitFor([] { return LogLines(MainAppLog()).size() == 3; }, std::chrono::milliseconds(15000)));
 
-    // The menu opens on the right-button press, at the cursor; "Live Update" chosen with the keys.
-    SetCursorPos(820, 640);
-    PostMessageA(window, 1624, 0, WM_RBUTTONDOWN);
+    // A right click opens the menu at the cursor, with its three items; "Live Update" chosen
+    // with the keys.
+    RightClickAt(icon);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(tray.info.dwProcessId)) != nullptr; }, std::chrono::milliseconds(15000)));
-    RECT rect = {};
+    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(tray.info.dwProcessId)) != nullptr; }, std::chrono::milliseconds(15000)))
+        << "no menu after a right click on the icon";
+    RECT rect = {}, bar = {};
     GetWindowRect(menu, &rect);
-    EXPECT_LE(std::abs(rect.left - 820), 2);
-    Screenshot("tray-menu", rect);
-    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    GetWindowRect(traytest::Taskbar(), &bar);
+    // At the cursor, moved up out of the taskbar as far as it must be.
+    const RECT around = {rect.left - 2, rect.top - 2, rect.right + 3, std::max(rect.bottom, bar.bottom) + 1};
+    EXPECT_TRUE(PtInRect(&around, icon) && rect.bottom <= bar.top + 2)
+        << "menu " << rect.left << "," << rect.top << " - " << rect.right << "," << rect.bottom
+        << " away from the cursor at " << icon.x << "," << icon.y;
+    EXPECT_EQ(3, traytest::CountMenuItems(menu));
+    // What the user sees: the taskbar with the icon at its right end, and the menu above it.
+    const RECT seen = {bar.left, std::min(rect.top, bar.top), bar.right, bar.bottom};
+    Screenshot("tray-menu", seen);
+    traytest::PressKey(VK_DOWN);  // the highlight is back on the first item after the count
+    traytest::PressKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([] { return !LogLines(UpdateLog()).empty(); }, std::chrono::milliseconds(15000))) << "RENEWX.EXE";
     EXPECT_EQ(" /orb", LogLines(UpdateLog())[0].substr(LogLines(UpdateLog())[0].size() - 5));
     EXPECT_TRUE(WaitFor([&] { return VisibleMenuOf(tray.info.dwProcessId) == nullptr; }, std::chrono::milliseconds(15000)));
@@ -331,14 +368,52 @@ TEST_F(TrayEndToEnd, OneRunOnWindows7)
     EXPECT_EQ((std::vector<std::string>{" quasp", " quasp", " quasp"}), lines)
         << "the second tick started the main application again";
 
-    PostMessageA(window, WM_COMMAND, 32771, 0);  // Exit
+    // Exit, from the menu: the last item, reached upwards from the first.
+    RightClickAt(icon);
+    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleMenuOf(tray.info.dwProcessId)) != nullptr; }, std::chrono::milliseconds(15000)));
+    traytest::PressKey(VK_UP);
+    traytest::PressKey(VK_RETURN);
     ASSERT_TRUE(tray.Ended(15000));
     EXPECT_EQ(0u, tray.ExitCode());
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(WaitFor([&] { return !FindNotificationIcon(&icon); }, std::chrono::milliseconds(15000))) << "a ghost icon after Exit";
 
     SetEvent(release);
     CloseHandle(release);
     SetEnvironmentVariableA("ORB_STANDIN_STAY", nullptr);
+}
+
+// A new taskbar knows no icon until its owner adds it again: the icon is taken from the
+// notification area as a restarted taskbar would lose it, and "TaskbarCreated" is announced to
+// every top-level window, as the shell does when its taskbar comes back.
+TEST_F(TrayEndToEnd, IconComesBackAfterTheTaskbarRestarts)
+{
+    if (!HasTaskbar())
+        GTEST_SKIP() << "no taskbar: the session is not Wine's virtual desktop";
+    SetWineVersion("win7");
+    EnsureKey(kRunOnce);
+    TrayProcess tray;
+    StartTray(&tray);
+    const HWND window = WaitForTrayWindow(tray);
+    ASSERT_NE(nullptr, window);
+    POINT icon = {};
+    ASSERT_TRUE(WaitFor([&] { return FindNotificationIcon(&icon); }, std::chrono::milliseconds(25000)));
+
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+    ASSERT_TRUE(WaitFor([&] { return !FindNotificationIcon(&icon); }, std::chrono::milliseconds(15000)));
+    const DWORD announced = Now();
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return FindNotificationIcon(&icon); }, std::chrono::milliseconds(20000)))
+        << "the icon did not come back within one tick";
+    printf("icon back %.1f s after \"TaskbarCreated\"\n", (Now() - announced) / 1000.0);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tray.Ended(15000));
+    EXPECT_TRUE(WaitFor([&] { return !FindNotificationIcon(&icon); }, std::chrono::milliseconds(15000))) << "a ghost icon after WM_CLOSE";
 }
 
 // After every copy has ended a new one starts normally. On XP the value goes under Run, which
