@@ -14,6 +14,7 @@
 #include "standins/console_common/console_entries.h"
 #include "standins/console_control/console_control_win32.h"
 #include "tests/inventory/orb2_fixture.h"
+#include "tests/inventory/machine_helpers.h"
 #include "tests/support/wait_for.h"
 #include "tools/debug_output/debug_output_win32.h"
 #include "tools/simulated_machine/simulated_machine.h"
@@ -22,21 +23,6 @@ namespace {
 
 using orbtest::Console;
 using simulated_machine::Machine;
-
-Machine DefaultMachine()
-{
-    Machine machine;
-    std::string error;
-    EXPECT_TRUE(simulated_machine::LoadMachineFile(ORB_DEFAULT_MACHINE, machine, error)) << error;
-    return machine;
-}
-
-Machine WithRaidState(Machine machine, const std::string& state)
-{
-    machine.hasRaidState = true;
-    machine.raidStateJson = state;
-    return machine;
-}
 
 // A culture folder in use: a handle on the folder and on one of its resource files, neither
 // shared for deletion (Wine renames a folder whose files are open unless the folder itself is).

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/inventory/orb2_fixture.h"
+#include "tests/inventory/machine_helpers.h"
 #include "tests/inventory/process_usage.h"
 #include "tools/simulated_machine/device_answers.h"  // DescriptorAnswer
 #include "tools/simulated_machine/simulated_machine.h"
@@ -118,21 +119,6 @@ Machine ParsedMachine(const std::string& json)
     Machine machine;
     std::string error;
     EXPECT_TRUE(simulated_machine::ParseMachine(json, machine, error)) << error;
-    return machine;
-}
-
-Machine DefaultMachine()
-{
-    Machine machine;
-    std::string error;
-    EXPECT_TRUE(simulated_machine::LoadMachineFile(ORB_DEFAULT_MACHINE, machine, error)) << error;
-    return machine;
-}
-
-Machine WithRaidState(Machine machine, const std::string& state)
-{
-    machine.hasRaidState = true;
-    machine.raidStateJson = state;
     return machine;
 }
 
