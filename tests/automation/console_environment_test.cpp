@@ -15,6 +15,7 @@
 #include "automation/console/console_names.h"
 #include "automation/keyscript/key_script_sender.h"
 #include "console_folders.h"
+#include "held_culture.h"
 #include "test_window.h"
 
 namespace {
@@ -61,35 +62,13 @@ void BuildRst(const RstTree& tree)
     }
 }
 
-// A culture folder in use: the folder itself and one resource file opened without delete
-// sharing. (Wine renames a folder whose files are open, where Windows refuses; a handle on
-// the folder makes Wine refuse too.)
-class HeldCulture {
-public:
-    HeldCulture(const char* culture, int heldFile = 3)
+// A Rapid Storage Technology culture folder in use, with its resource file `heldFile` open
+// (none for -1).
+struct HeldRstCulture : HeldCulture {
+    HeldRstCulture(const char* culture, int heldFile = 3)
+        : HeldCulture(RstFolder() + "\\" + culture, heldFile >= 0 ? RstResourceFiles[heldFile] : nullptr)
     {
-        const std::string folder = RstFolder() + "\\" + culture;
-        folder_ = CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, folder_) << folder;
-        if (heldFile >= 0)
-            file_ = CreateFileA((folder + "\\" + RstResourceFiles[heldFile]).c_str(),
-                                GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
     }
-    ~HeldCulture()
-    {
-        if (folder_ != INVALID_HANDLE_VALUE)
-            CloseHandle(folder_);
-        if (file_ != INVALID_HANDLE_VALUE)
-            CloseHandle(file_);
-    }
-    HeldCulture(const HeldCulture&) = delete;
-    HeldCulture& operator=(const HeldCulture&) = delete;
-
-private:
-    HANDLE folder_ = INVALID_HANDLE_VALUE;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
 std::string CulturePath(int c, const char* suffix = "")
@@ -125,7 +104,7 @@ TEST_F(ConsoleEnvironment, CultureInUseHasItsFilesHidden)
     const auto before = Snapshot();
     const int german = CultureIndex("de-DE");
     {
-        HeldCulture held("de-DE", 3);  // IAStorUI.resources.dll open
+        HeldRstCulture held("de-DE", 3);  // IAStorUI.resources.dll open
         ASSERT_TRUE(HideRstResources());
         EXPECT_STREQ("de-DE", PinnedCulture);
         EXPECT_TRUE(Exists(CulturePath(german)));
@@ -152,7 +131,7 @@ TEST_F(ConsoleEnvironment, TwoCulturesInUseAreBothRestored)
     BuildRst(RstTree::Full());
     const auto before = Snapshot();
     {
-        HeldCulture german("de-DE", 0), french("fr-FR", 6);
+        HeldRstCulture german("de-DE", 0), french("fr-FR", 6);
         ASSERT_TRUE(HideRstResources());
         EXPECT_STREQ("fr-FR", PinnedCulture) << "the last failed rename in list order";
         EXPECT_TRUE(Exists(RstFolder() + "\\de-DE\\IAStorUI.resources.dl"));
@@ -183,7 +162,7 @@ TEST_F(ConsoleEnvironment, RestoreAfterAFreshLoad)
     BuildRst(RstTree::Full());
     const auto before = Snapshot();
     {
-        HeldCulture german("de-DE"), italian("it-IT");
+        HeldRstCulture german("de-DE"), italian("it-IT");
         ASSERT_EQ(0, RunChildTests("ConsoleChild.*", "ORB_CONSOLE_CHILD", "hide"));
     }
     EXPECT_TRUE(Exists(RstFolder() + "\\de-DE\\IAStorHelp.resources.dl"));
@@ -271,7 +250,7 @@ TEST_F(ConsoleEnvironment, RandomTreesComeBackIdentical)
 
         const int hides = 1 + static_cast<int>(random() % 2);
         for (int hide = 0; hide < hides; ++hide) {
-            std::vector<std::unique_ptr<HeldCulture>> held;
+            std::vector<std::unique_ptr<HeldRstCulture>> held;
             std::vector<bool> isHeld(RstCultureCount, false);
             const int holds = static_cast<int>(random() % 4);
             for (int h = 0; h < holds; ++h) {
@@ -281,7 +260,7 @@ TEST_F(ConsoleEnvironment, RandomTreesComeBackIdentical)
                 int f = static_cast<int>(random() % RstResourceFileCount);
                 if (!Exists(CulturePath(c) + "\\" + RstResourceFiles[f]))
                     f = -1;
-                held.emplace_back(new HeldCulture(RstCultures[c], f));
+                held.emplace_back(new HeldRstCulture(RstCultures[c], f));
                 isHeld[c] = true;
             }
             ASSERT_TRUE(HideRstResources());

@@ -13,6 +13,7 @@
 
 #include "standins/console_common/console_entries.h"
 #include "standins/console_control/console_control_win32.h"
+#include "tests/automation/held_culture.h"
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/inventory/machine_helpers.h"
 #include "tests/support/wait_for.h"
@@ -23,34 +24,6 @@ namespace {
 
 using orbtest::Console;
 using simulated_machine::Machine;
-
-// A culture folder in use: a handle on the folder and on one of its resource files, neither
-// shared for deletion (Wine renames a folder whose files are open unless the folder itself is).
-class HeldCulture {
-public:
-    explicit HeldCulture(const std::string& culture)
-    {
-        const std::string folder = orbtest::ConsoleFolder(Console::Rst) + culture;
-        folder_ = CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        file_ = CreateFileA((folder + "\\IAStorUI.resources.dll").c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, folder_) << folder;
-        EXPECT_NE(INVALID_HANDLE_VALUE, file_) << folder;
-    }
-    ~HeldCulture()
-    {
-        for (HANDLE handle : {folder_, file_})
-            if (handle != INVALID_HANDLE_VALUE)
-                CloseHandle(handle);
-    }
-    HeldCulture(const HeldCulture&) = delete;
-    HeldCulture& operator=(const HeldCulture&) = delete;
-
-private:
-    HANDLE folder_ = INVALID_HANDLE_VALUE;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
-};
 
 class FailingRunTrace : public Orb2Fixture {
 protected:
@@ -116,7 +89,7 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
           "look for \"ADD Disk\": not found in 2 looks", "ShellRunIntel95_RAID: false"}},
         {"a culture folder is held open",
          [&] {
-             HeldCulture held("de-DE");
+             HeldCulture held(orbtest::ConsoleFolder(Console::Rst) + "de-DE", "IAStorUI.resources.dll");
              EXPECT_FALSE(RunStep("ShellRunIntel95", {rstMain}));
          },
          {"hide: de-DE not renamed (error ", "IAStorUI.resources.dll not renamed (error ", "6 of 7 renamed",
@@ -141,14 +114,7 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
              simulation_.SetMachine(WithRaidState(defaultMachine, R"({"behaviour": "hang", "delay_ms": 11000})"));
              Ask(0);
              // The tool still holds Graid.txt; once it has ended, a scan removes the files.
-             EXPECT_TRUE(WaitFor([] {
-                 HANDLE h = CreateFileA(WindowsFile("Graid.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-                 if (h == INVALID_HANDLE_VALUE)
-                     return GetLastError() != ERROR_SHARING_VIOLATION;
-                 CloseHandle(h);
-                 return true;
-             }, std::chrono::seconds(60)));
+             EXPECT_TRUE(WaitFor(ReportFileReleased, std::chrono::seconds(60)));
              simulation_.SetMachine(defaultMachine);
              simulation_.RunToolInProcess(true);
              Ask(0);

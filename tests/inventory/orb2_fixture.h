@@ -21,6 +21,17 @@ inline std::string WindowsFile(const char* name)
     return std::string(folder) + "\\" + name;
 }
 
+// No process holds the tool's report (Graid.txt) any more, or it is gone.
+inline bool ReportFileReleased()
+{
+    HANDLE h = CreateFileA(WindowsFile("Graid.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() != ERROR_SHARING_VIOLATION;
+    CloseHandle(h);
+    return true;
+}
+
 // None of the three files of the tool's run (Raidcfg32.exe, G.bat, Graid.txt) is there.
 inline bool ToolFilesGone()
 {

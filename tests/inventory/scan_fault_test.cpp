@@ -529,14 +529,7 @@ TEST_F(ScanToolFaultTest, ReportThatNeverComesLeavesTheEarlierOne)
     EXPECT_EQ(0, simulation_.Log().handlesOpen);
 
     // The tool still runs and holds Graid.txt; once it has ended, the next scan removes the files.
-    ASSERT_TRUE(WaitFor([] {
-        HANDLE h = CreateFileA(WindowsFile("Graid.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return GetLastError() != ERROR_SHARING_VIOLATION;
-        CloseHandle(h);
-        return true;
-    }, std::chrono::seconds(60)));
+    ASSERT_TRUE(WaitFor(ReportFileReleased, std::chrono::seconds(60)));
     simulation_.RunToolInProcess(true);
     Scan(first);
     ExpectNothingLeft(handlesBefore_);
