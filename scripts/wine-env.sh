@@ -17,6 +17,14 @@ else
   export WINELOADER=/usr/lib/wine/wine64
   export WINESERVER=/usr/lib/wine/wineserver64
 fi
+# Every Wine program runs with tools/no_keymap_sync loaded, once wine-session.sh has built it for the
+# tree's Wine: wine_command is the loader with it ("${wine_command[@]}" PROGRAM ARGS). Only Wine
+# programs get it; the programs they start inherit it.
+wine_keymap_shim="$wine_build/no_keymap_sync.so"
+wine_command=("$WINELOADER")
+if [ -f "$wine_keymap_shim" ]; then
+  wine_command=(env "LD_PRELOAD=$wine_keymap_shim${LD_PRELOAD:+:$LD_PRELOAD}" "$WINELOADER")
+fi
 wine_session_dir="$wine_build/wine-session"
 if [ -f "$wine_session_dir/display" ]; then
   DISPLAY=":$(head -n 1 "$wine_session_dir/display")"

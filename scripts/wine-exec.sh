@@ -9,4 +9,4 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "wine-exec: no Wine session in this build tree; run scripts/wine-session.sh start first" >&2
   exit 2
 fi
-exec "$WINELOADER" "$@"
+exec "${wine_command[@]}" "$@"

@@ -52,6 +52,15 @@ start)
   setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
   echo $! > "$dir/xvfb.pid"
   wait_for 30 test -s "$dir/display" || { echo "wine-session: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  # Keeps Wine from setting its modifier keys to the X keyboard's (tools/no_keymap_sync), built for
+  # the bitness of the tree's Wine; wine-env.sh gives it to every Wine program once it is there.
+  shim=$(cd "$2" && pwd)/no_keymap_sync.so
+  shim_source=$here/../tools/no_keymap_sync/no_keymap_sync.c
+  if [ ! -f "$shim" ] || [ "$shim_source" -nt "$shim" ]; then
+    bits=""
+    [ "$WINEARCH" = win32 ] && bits=-m32
+    cc $bits -O2 -Wall -shared -fPIC -o "$shim" "$shim_source" -ldl
+  fi
   source "$here/wine-env.sh" "$2"
   # Holds the X pointer so that Wine keeps the cursor to itself (tools/pointer_hold).
   holder=$wine_build/pointer_hold
@@ -74,13 +83,13 @@ start)
   echo $! > "$dir/wineserver.pid"
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "wine-session: creating the Wine prefix $WINEPREFIX"
-    "$WINELOADER" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
+    "${wine_command[@]}" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
   else
     # The first Wine program of a session starts Wine's services (services.exe, winedevice.exe,
     # rpcss...), which inherit its open descriptors and live until the session stops. Start them
     # here with their output in a file: started by a test, they would keep its output pipe open
     # and CTest would wait for it until the test's time-out.
-    "$WINELOADER" wineboot </dev/null >"$dir/wineboot.log" 2>&1
+    "${wine_command[@]}" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
   # A Wine program started from outside Wine opens on the desktop named by the registry value
   # "Desktop" of HKCU\Software\Wine\AppDefaults\<program>\Explorer, else of
@@ -95,10 +104,10 @@ start)
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n'
     if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then printf '"Desktop"="shell"\n'; else printf '"Desktop"=-\n'; fi
   } >"$reg"
-  "$WINELOADER" regedit /S "Z:${reg//\//\\}" </dev/null >>"$dir/wineboot.log" 2>&1
+  "${wine_command[@]}" regedit /S "Z:${reg//\//\\}" </dev/null >>"$dir/wineboot.log" 2>&1
   desktop="bare display, the virtual desktop \"shell\" for $desktop_programs"
   if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then
-    setsid "$WINELOADER" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
+    setsid "${wine_command[@]}" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
     echo $! > "$dir/explorer.pid"
     wait_for 60 desktop_shown ||
       { echo "wine-session: the virtual desktop did not appear" >&2; cat "$dir/explorer.log" >&2; exit 1; }
