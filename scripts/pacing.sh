@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # pacing.sh: prints the pacing of every wizard step (wall time over the waits the step is
-# specified with) for both consoles, in a Wine session of its own: the bare display, or Wine's
-# virtual desktop with ORB_WINE_DESKTOP=1. Builds nothing: run scripts/build.sh first.
+# specified with) for both consoles, in a Wine session of its own: on Wine's virtual desktop, or
+# with ORB_WINE_DESKTOP=0 on the bare display. Builds nothing: run scripts/build.sh first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -2,11 +2,12 @@
 # wine-session.sh start|stop BUILD_DIR
 # start: a private Xvfb display and one persistent wineserver for the build tree's Wine prefix
 #        (created on first use); their PIDs are kept in BUILD_DIR/wine-session.
-#        Wine's windows go straight onto the bare X display, except for the programs that need a
-#        Windows user's desktop (the tray test, the wizard demo: $desktop_programs below): they
-#        open on Wine's virtual desktop "shell" of 1024 x 768, with a taskbar and a notification
-#        area, which Wine starts when the first of them starts and closes after the last.
-#        ORB_WINE_DESKTOP=1 puts every program of the session on that desktop.
+#        Every Wine program of the session opens on Wine's virtual desktop "shell" of 1024 x 768,
+#        with a taskbar and a notification area, as on a Windows user's desktop.
+#        ORB_WINE_DESKTOP=0 gives the older form, kept for comparisons: Wine's windows go straight
+#        onto the bare X display, except for the programs that need the desktop (the tray test,
+#        the wizard demo: $desktop_programs below), which Wine opens for the first of them and
+#        closes after the last.
 # stop:  ends every Wine process of the prefix, then the wineserver, the pointer holder and Xvfb,
 #        by their PIDs.
 set -euo pipefail
@@ -71,7 +72,7 @@ start)
   echo $! > "$dir/pointer_hold.pid"
   wait_for 30 grep -q held "$dir/pointer_hold.log" ||
     { echo "wine-session: the pointer holder did not start" >&2; cat "$dir/pointer_hold.log" >&2; exit 1; }
-  # With ORB_WINE_DESKTOP=1 the session's own explorer opens the desktop "shell" below. A Wine
+  # On the desktop (the default) the session's own explorer opens the desktop "shell" below. A Wine
   # program that ran before it with an earlier session's value for every program still set would
   # open that desktop itself, and two desktop processes for one desktop break each other. So the
   # prefix starts without that value: taken out of the registry file while no wineserver holds it.
@@ -102,11 +103,11 @@ start)
       printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\Explorer]\n"Desktop"="shell"\n' "$program"
     done
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n'
-    if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then printf '"Desktop"="shell"\n'; else printf '"Desktop"=-\n'; fi
+    if [ "${ORB_WINE_DESKTOP:-1}" = 1 ]; then printf '"Desktop"="shell"\n'; else printf '"Desktop"=-\n'; fi
   } >"$reg"
   "${wine_command[@]}" regedit /S "Z:${reg//\//\\}" </dev/null >>"$dir/wineboot.log" 2>&1
   desktop="bare display, the virtual desktop \"shell\" for $desktop_programs"
-  if [ "${ORB_WINE_DESKTOP:-0}" = 1 ]; then
+  if [ "${ORB_WINE_DESKTOP:-1}" = 1 ]; then
     setsid "${wine_command[@]}" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
     echo $! > "$dir/explorer.pid"
     wait_for 60 desktop_shown ||

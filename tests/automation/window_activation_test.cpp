@@ -8,6 +8,7 @@
 
 #include "automation/keyscript/key_script_sender.h"
 #include "test_window.h"
+#include "tests/support/wait_for.h"
 
 namespace {
 
@@ -135,12 +136,15 @@ TEST_F(WindowActivation, NothingToSearchFor)
     EXPECT_EQ(nullptr, search.found);
 }
 
-// An empty title goes to FindWindowA as an empty name, which finds an untitled top-level window.
+// An empty title goes to FindWindowA as an empty name, which finds an untitled top-level window:
+// the test's own, put above the desktop's untitled windows (the taskbar's, its tooltip's), which
+// the placement would otherwise move and show for the rest of the session.
 TEST_F(WindowActivation, EmptyTitleGoesToFindWindow)
 {
-    HWND untitled = FindWindowA(nullptr, "");
-    if (!untitled)
-        GTEST_SKIP() << "no untitled top-level window on this desktop";  // Wine has WineDdeServerName
+    TestWindow window("");
+    HWND untitled = window.handle();
+    SetWindowPos(untitled, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(untitled, FindWindowA(nullptr, "")) << "the first untitled top-level window";
     EXPECT_TRUE(keyScriptSender.ActivateTargetWindow("", nullptr));
     EXPECT_EQ(untitled, keyScriptSender.targetWindow);
 }
@@ -290,6 +294,29 @@ TEST_F(WindowActivation, WindowReceivesTheKeysOfAScript)
     for (const WindowMessage& m : got)
         text += "  " + Describe(m) + "\n";
     EXPECT_EQ(expected, got) << "received:\n" << text;
+}
+
+// A synthetic modifier stays down while the focus moves between windows. Wine would set it to the
+// X keyboard's state (never down) whenever X tells a process it got the focus, which on the
+// virtual desktop follows every activation; the session prevents that (tools/no_keymap_sync),
+// and without it every key script could lose its Alt or Shift half way.
+TEST_F(WindowActivation, ModifierStaysDownWhileTheFocusMoves)
+{
+    TestWindow first("Focus one"), second("Focus two");
+    keybd_event(VK_SHIFT, static_cast<BYTE>(MapVirtualKeyA(VK_SHIFT, 0)), 0, 0);
+    int lostAfter = 0;
+    for (int move = 1; move <= 4 && !lostAfter; ++move) {
+        HWND target = (move % 2 ? second : first).handle();
+        SetForegroundWindow(target);
+        ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target; }));
+        // Long enough for the focus news to reach this process: a loss shows within it.
+        if (WaitFor([] { PumpUntil([] { return true; }); return (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0; },
+                    std::chrono::milliseconds(250), std::chrono::milliseconds(10)))
+            lostAfter = move;
+    }
+    keybd_event(VK_SHIFT, static_cast<BYTE>(MapVirtualKeyA(VK_SHIFT, 0)), KEYEVENTF_KEYUP, 0);
+    PumpUntil([] { return true; });
+    EXPECT_EQ(0, lostAfter) << "Shift was released by the system after focus move " << lostAfter;
 }
 
 // A window for a failure message: its class, title and process.
