@@ -55,12 +55,11 @@ start)
   wait_for 30 test -s "$dir/display" || { echo "wine-session: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
   # Keeps Wine from setting its modifier keys to the X keyboard's (tools/no_keymap_sync), built for
   # the bitness of the tree's Wine; wine-env.sh gives it to every Wine program once it is there.
-  shim=$(cd "$2" && pwd)/no_keymap_sync.so
   shim_source=$here/../tools/no_keymap_sync/no_keymap_sync.c
-  if [ ! -f "$shim" ] || [ "$shim_source" -nt "$shim" ]; then
+  if [ ! -f "$wine_keymap_shim" ] || [ "$shim_source" -nt "$wine_keymap_shim" ]; then
     bits=""
     [ "$WINEARCH" = win32 ] && bits=-m32
-    cc $bits -O2 -Wall -shared -fPIC -o "$shim" "$shim_source" -ldl
+    cc $bits -O2 -Wall -shared -fPIC -o "$wine_keymap_shim" "$shim_source" -ldl
   fi
   source "$here/wine-env.sh" "$2"
   # Holds the X pointer so that Wine keeps the cursor to itself (tools/pointer_hold).
