@@ -1,8 +1,19 @@
 #pragma once
 /* OrbLib.dll: single steps of the Intel RAID consoles' wizards, driven by synthetic input.
-   Every export is __cdecl under its undecorated name; bool results are one byte (1 true, 0 false). */
+   Every export but the two COrbLib members is __cdecl under its undecorated name; bool results
+   are one byte (1 true, 0 false). */
 #ifndef __cplusplus
 #include <stdbool.h>
+#endif
+
+/* Data lives in OrbLib.dll and a caller reaches it through its import table: Microsoft's linker
+   offers nOrbLib only as __imp__nOrbLib, so callers must see it declared dllimport (MinGW's
+   linker would manage without, by auto-import). OrbLib's own sources define it: the build sets
+   ORBLIB_BUILDING for them alone. */
+#ifdef ORBLIB_BUILDING
+#define ORBLIB_DATA extern
+#else
+#define ORBLIB_DATA extern __declspec(dllimport)
 #endif
 
 #ifdef __cplusplus
@@ -50,10 +61,24 @@ bool __cdecl SetMemberDown_R(void);               /* true */
    the console comes up in English. False only when the Program Files folder can't be resolved. */
 bool __cdecl ChangeDirName(void);
 
-/* Placeholders without a role in the automation. */
+/* Placeholders without a role in the automation (and COrbLib below). */
 int __cdecl fnOrbLib(void);   /* returns 42 */
-extern int nOrbLib;           /* always 0 */
+ORBLIB_DATA int nOrbLib;      /* always 0 */
 
 #ifdef __cplusplus
 }
+#endif
+
+/* COrbLib: a placeholder class of one byte with no data of its own. Its two members are exported
+   under Microsoft's 32-bit decorated names with the thiscall convention, so the class is declared
+   only for 32-bit callers of Microsoft's C++ ABI (Visual C++, clang for i686-pc-windows-msvc).
+   GCC's C++ (MinGW) decorates names otherwise and could not link them, and a 64-bit OrbLib.dll
+   (built for tests only) exports them under the same 32-bit names, which no x64 compiler asks
+   for: both see no class. */
+#if defined(__cplusplus) && defined(_MSC_VER) && defined(_M_IX86)
+class COrbLib {
+public:
+    __declspec(dllimport) COrbLib(void);                           /* leaves the object unchanged */
+    __declspec(dllimport) COrbLib& operator=(const COrbLib& other); /* copies its byte; *this */
+};
 #endif

@@ -4,6 +4,11 @@
 // the assignment operator copies its byte and returns the object.
 #include "automation/OrbLib.h"
 
+// nOrbLib is defined here, so the header must not declare it imported (see OrbLib.h).
+#ifndef ORBLIB_BUILDING
+#error "placeholders.cpp belongs to OrbLib.dll: build it with ORBLIB_BUILDING defined"
+#endif
+
 extern "C" {
 
 int nOrbLib = 0;
