@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# package.sh [--release]: builds the 32-bit product (installing what is missing) and packs the
-# release kit build/kit/orb-support-<version>-win32.zip, what the main application's team and the
-# release engineer take from us:
-#   bin/      orb2.dll, OrbLib.dll, OrbTray.exe, stripped (and signed, see below)
-#   debug/    their debug information, linked to them with .gnu_debuglink
-#   include/  orb2.h, OrbLib.h
-#   lib/      import libraries: MinGW (.dll.a) and Microsoft (.lib), made from the .def files
-#   def/      orb2.def, OrbLib.def
-#   INTEGRATION.txt, SHA256SUMS
-# The version is the project's (top CMakeLists.txt). A kit whose orb2.dll carries this project's
-# raidcfg32.exe stand-in instead of Intel's tool is named ...-win32-standin.zip and says so on the
-# first line of INTEGRATION.txt; --release refuses to pack one.
+# package.sh [--release]: builds the product (installing what is missing) and packs the kit
+# build/kit/orb-support-<version>-win32.zip, what the main application's team and the release
+# engineer take from us (kit/integration-guide.txt describes it to them):
+#   bin/      orb2.dll, OrbLib.dll, orb2_tray.exe (OrbTray.exe under the name it is installed
+#             under), stripped (and signed, see below)
+#   tools/    trace_viewer.exe, for support
+#   debug/    debug information of each binary, linked to it with .gnu_debuglink
+#   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib) and MinGW (.dll.a)
+#   def/      orb2.def, OrbLib.def      sample/  a caller that uses every declared symbol
+#   INTEGRATION.txt, RELEASE-NOTES.txt, SHA256SUMS; every text file with CR LF line ends
+# The version is the project's (top CMakeLists.txt).
+#
+# Intel's RAID tool: a tree configured without -DORB_RAIDCFG32 embeds this project's raidcfg32.exe
+# stand-in; its kit is named ...-standin.zip and says so on the first line of INTEGRATION.txt and
+# in orb2.dll's version resource. --release refuses such a tree (exit 3) and refuses a configured
+# tool that scripts/check-raid-tool.sh rejects (its exit code: 4 the stand-in, 5 not a 32-bit
+# console program, 6 no Intel company name unless ORB_RAIDCFG32_SHA256 names the file), before
+# building anything.
+#
 # Signing: with ORB_SIGN_CERT (PEM certificate chain) and ORB_SIGN_KEY (PEM private key) set, every
 # binary is signed with osslsigncode before packing; without them the kit is unsigned.
 # Two unsigned kits of one commit built in trees at the same path are byte-identical (no time
 # stamps in the PE headers or the zip, fixed order); a signature carries its signing time.
-# ORB_KIT_TREE=DIR packs from another product tree (configured and built here if new).
+#
+# ORB_KIT_TREE=DIR packs from another build tree (configured here as the product tree if new); a
+# 64-bit tree (build/win64) gives a ...-win64 kit of the same sources, which the tests install
+# where the host runs no 32-bit code. ORB_KIT_DIR=DIR writes the kit there instead of build/kit:
+# the tests never write into build/kit.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -28,43 +39,62 @@ case "${1:-}" in
 esac
 
 tree=${ORB_KIT_TREE:-build/win32}
+out=${ORB_KIT_DIR:-build/kit}
 "$root/scripts/bootstrap.sh" >/dev/null
 # Configured as scripts/build.sh configures the product tree, when new.
 [ -f "$tree/build.ninja" ] ||
   cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$tree" >/dev/null
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")
-tool=$(sed -n 's/^ORB_RAIDCFG32:FILEPATH=//p' "$tree/CMakeCache.txt")
-name=orb-support-$version-win32
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$tree/CMakeCache.txt"; }
+version=$(cache CMAKE_PROJECT_VERSION)
+tool=$(cache ORB_RAIDCFG32)
+case $(basename "$(cache CMAKE_OBJCOPY)") in
+  i686-w64-mingw32-*) prefix=i686-w64-mingw32 machine=i386 bits=win32 ;;
+  x86_64-w64-mingw32-*) prefix=x86_64-w64-mingw32 machine=i386:x86-64 bits=win64 ;;
+  *) echo "package.sh: $tree is not a MinGW-w64 tree" >&2; exit 2 ;;
+esac
+name=orb-support-$version-$bits
 if [ -z "$tool" ]; then
   if [ "$release" = yes ]; then
-    echo "package.sh --release: orb2.dll carries this project's raidcfg32.exe stand-in, which reports" \
+    echo "package.sh --release: orb2.dll would carry this project's raidcfg32.exe stand-in, which reports" \
          "every disk as a non-RAID disk; configure $tree with -DORB_RAIDCFG32=/path/to/Intel/raidcfg32.exe" >&2
     exit 3
   fi
   name=$name-standin
+elif [ "$release" = yes ]; then
+  status=0
+  reason=$("$root/scripts/check-raid-tool.sh" "$tool" 2>&1) || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "package.sh --release: refused: $reason" >&2
+    exit "$status"
+  fi
 fi
 
-prefix=i686-w64-mingw32
+cmake --build "$tree" --target orb2 OrbLib OrbTray trace_viewer >/dev/null
+
 # objcopy writes the current time into a PE header it rewrites unless told the build's time.
 export SOURCE_DATE_EPOCH=0
-kit=build/kit/$name
-rm -rf "$kit" "build/kit/$name.zip"
-mkdir -p "$kit"/{bin,debug,include,lib,def}
+kit=$out/$name
+rm -rf "$kit" "$out/$name.zip"
+mkdir -p "$kit"/{bin,tools,debug,include,lib,def,sample}
 
-for binary in orb2.dll OrbLib.dll OrbTray.exe; do
-  $prefix-objcopy --only-keep-debug "$tree/bin/$binary" "$kit/debug/$binary.debug"
-  $prefix-objcopy --strip-debug --strip-unneeded --add-gnu-debuglink="$kit/debug/$binary.debug" \
-    "$tree/bin/$binary" "$kit/bin/$binary"
+# built name, kit path
+binaries=(orb2.dll bin/orb2.dll OrbLib.dll bin/OrbLib.dll OrbTray.exe bin/orb2_tray.exe
+          trace_viewer.exe tools/trace_viewer.exe)
+for ((i = 0; i < ${#binaries[@]}; i += 2)); do
+  built=$tree/bin/${binaries[i]} shipped=$kit/${binaries[i + 1]}
+  debug=$kit/debug/$(basename "$shipped").debug
+  $prefix-objcopy --only-keep-debug "$built" "$debug"
+  $prefix-objcopy --strip-debug --strip-unneeded --add-gnu-debuglink="$debug" "$built" "$shipped"
 done
 
 if [ -n "${ORB_SIGN_CERT:-}" ] && [ -n "${ORB_SIGN_KEY:-}" ]; then
-  for binary in orb2.dll OrbLib.dll OrbTray.exe; do
+  for ((i = 1; i < ${#binaries[@]}; i += 2)); do
+    shipped=$kit/${binaries[i]}
     osslsigncode sign -certs "$ORB_SIGN_CERT" -key "$ORB_SIGN_KEY" -n "ORB $version" -h sha256 \
-      -in "$kit/bin/$binary" -out "$kit/bin/$binary.signed" >/dev/null
-    mv "$kit/bin/$binary.signed" "$kit/bin/$binary"
+      -in "$shipped" -out "$shipped.signed" >/dev/null
+    mv "$shipped.signed" "$shipped"
   done
   signed="binaries signed with $(basename "$ORB_SIGN_CERT")"
 else
@@ -73,10 +103,11 @@ fi
 
 cp inventory/orb2.h automation/OrbLib.h "$kit/include/"
 cp inventory/orb2.def automation/OrbLib.def "$kit/def/"
+cp kit/sample/* "$kit/sample/"
 for library in orb2 OrbLib; do
   (cd "$kit" && $prefix-dlltool --input-def "def/$library.def" --dllname "$library.dll" \
     --output-lib "lib/$library.dll.a")
-  llvm-dlltool -m i386 -d "$kit/def/$library.def" -D "$library.dll" -l "$kit/lib/$library.lib"
+  llvm-dlltool -m "$machine" -d "$kit/def/$library.def" -D "$library.dll" -l "$kit/lib/$library.lib"
 done
 
 {
@@ -86,13 +117,19 @@ done
   fi
   sed "s/@VERSION@/$version/g" kit/integration-guide.txt
 } > "$kit/INTEGRATION.txt"
+sed "s/@VERSION@/$version/g" kit/release-notes.txt > "$kit/RELEASE-NOTES.txt"
 
+# Notepad on Windows XP and 7 shows a text with LF line ends as one line.
+crlf='s/\r*$/\r/'
+find "$kit" -type f \( -name '*.txt' -o -name '*.h' -o -name '*.def' -o -name '*.c' -o -name '*.cpp' \) \
+  -exec sed -i "$crlf" {} +
 (cd "$kit" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs sha256sum > SHA256SUMS)
+sed -i "$crlf" "$kit/SHA256SUMS"
 
 # The same bytes for the same commit: fixed times, fixed order, no extra attributes.
 find "$kit" -exec touch -h -d '2000-01-01 00:00:00 UTC' {} +
-(cd build/kit && find "$name" -type f | LC_ALL=C sort |
+(cd "$out" && find "$name" -type f | LC_ALL=C sort |
   TZ=UTC zip -X -D -q "$name.zip" -@)
 echo "package.sh: $signed"
-echo "package.sh: build/kit/$name.zip"
+echo "package.sh: $out/$name.zip"
