@@ -99,10 +99,13 @@ if [ "$processor" = i686 ]; then
   done
 
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee
-  # removes its stack arguments (the assignment operator returns with "ret $0x4").
-  checks=$((checks + 1))
-  "$objdump" -d "$bin/OrbLib.dll" | grep -A12 '<_\?COrbLib_Assign' | grep -q 'ret\s*\$0x4' ||
-    fail "OrbLib.dll: the COrbLib assignment operator is not thiscall"
+  # removes its stack arguments (the assignment operator returns with "ret $0x4"). A stripped
+  # OrbLib.dll (the kit's) names no function to look at.
+  if [ "$("$objdump" -t "$bin/OrbLib.dll" | grep -c 'COrbLib_Assign')" -gt 0 ]; then
+    checks=$((checks + 1))
+    "$objdump" -d "$bin/OrbLib.dll" | grep -A12 '<_\?COrbLib_Assign' | grep -q 'ret\s*\$0x4' ||
+      fail "OrbLib.dll: the COrbLib assignment operator is not thiscall"
+  fi
 fi
 
 echo "$((checks - failures)) passed, $failures failed"

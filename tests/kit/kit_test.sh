@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # kit_test.sh: the release kit as its takers meet it (scripts/package.sh).
-#  - two kits built from the same commit in fresh trees are byte-identical;
-#  - SHA256SUMS checks inside the kit;
-#  - a kit with the raidcfg32.exe stand-in says so (name, orb2.dll's version comment, the guide's
-#    first line) and --release refuses it; with a tool given, --release packs and says nothing;
-#  - a C caller linked by lld-link against the kit's .lib files calls KVFunc and fnOrbLib under
-#    32-bit Wine;
-#  - a kit signed with a throwaway self-signed certificate verifies with osslsigncode, a damaged
-#    signature does not, and the signed DLLs still load and answer under Wine.
-# Works in build/kit-test; prints one line per check and "N passed, M failed".
+#  - two kits built from the same commit in fresh trees are byte-identical; the kit holds exactly
+#    the files its guide lists, text with CR LF, binaries stripped, SHA256SUMS right;
+#  - a stand-in kit says so (zip name, the guide's first line, orb2.dll's version resource);
+#    --release refuses the stand-in, a text file and a PE32 without Intel's name, each with its
+#    own exit code and one line, and packs a tool the release engineer named by its SHA-256;
+#  - the sample caller, built Microsoft-style against the kit's .lib files, links, and runs under
+#    Wine against the kit's signed DLLs;
+#  - a kit signed with a throwaway certificate verifies, a damaged signature does not;
+#  - the kit installed into a fresh Wine prefix as its guide says starts (tests/kit/install_test.sh).
+# Where the host runs no 32-bit code, the Wine checks take a kit packed from the 64-bit build of
+# the same sources. (Under pipefail, a grep that leaves early fails the pipe that feeds it: long
+# outputs are counted with grep -c or read from a variable instead.) Every kit is written under build/kit-test, never into build/kit; prints one
+# line per check and "N passed, M failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -20,77 +24,158 @@ mkdir -p "$work"
 passed=0 failed=0
 check() {  # check NAME COMMAND...: runs COMMAND, counts and prints the result
   local name=$1; shift
+  echo "== $name" >>"$work/log"
   if "$@" >>"$work/log" 2>&1; then echo "PASS $name"; passed=$((passed + 1))
   else echo "FAIL $name (see $work/log)"; failed=$((failed + 1)); fi
 }
+# What build/kit holds before: the test must leave it as it was.
+kit_dir_before=$(ls -l --time-style=+%s build/kit 2>/dev/null)
 
 version=$(sed -n 's/^project(orb VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
-standin_zip=build/kit/orb-support-$version-win32-standin.zip
-release_zip=build/kit/orb-support-$version-win32.zip
+out=$work/out
+standin=orb-support-$version-win32-standin
 tree=$work/tree
+package() {  # package DIR TREE [ARGS...]: TREE's kit into DIR, a folder of the test's
+  local dir=$1 tree=$2; shift 2
+  ORB_KIT_DIR=$dir ORB_KIT_TREE=$tree scripts/package.sh "$@"
+}
 
 # The same commit built twice in a fresh tree at the same path: the same zip.
 kit_in_fresh_tree() {  # kit_in_fresh_tree COPY
-  rm -rf "$tree" && ORB_KIT_TREE=$tree scripts/package.sh && cp "$standin_zip" "$1"
+  rm -rf "$tree" && package "$out" "$tree" && cp "$out/$standin.zip" "$1"
 }
 check "first kit built" kit_in_fresh_tree "$work/first.zip"
 check "second kit built" kit_in_fresh_tree "$work/second.zip"
 check "the two kits are byte-identical" cmp "$work/first.zip" "$work/second.zip"
 
-kit=$work/unpacked/orb-support-$version-win32-standin
-rm -rf "$work/unpacked" && mkdir -p "$work/unpacked" && unzip -q "$standin_zip" -d "$work/unpacked"
+kit=$work/unpacked/$standin
+rm -rf "$work/unpacked" && mkdir -p "$work/unpacked" && unzip -q "$out/$standin.zip" -d "$work/unpacked"
+kit_files() {
+  diff <(cd "$kit" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) - <<'EOF'
+INTEGRATION.txt
+RELEASE-NOTES.txt
+SHA256SUMS
+bin/OrbLib.dll
+bin/orb2.dll
+bin/orb2_tray.exe
+debug/OrbLib.dll.debug
+debug/orb2.dll.debug
+debug/orb2_tray.exe.debug
+debug/trace_viewer.exe.debug
+def/OrbLib.def
+def/orb2.def
+include/OrbLib.h
+include/orb2.h
+lib/OrbLib.dll.a
+lib/OrbLib.lib
+lib/orb2.dll.a
+lib/orb2.lib
+sample/README.txt
+sample/orb_sample.c
+sample/orb_sample_class.cpp
+tools/trace_viewer.exe
+EOF
+}
+check "the kit holds the files its guide lists, and no other" kit_files
 check "SHA256SUMS checks inside the kit" bash -c "cd '$kit' && sha256sum -c --quiet SHA256SUMS"
-check "every binary stripped, its debug information linked" bash -c "
-  for b in orb2.dll OrbLib.dll OrbTray.exe; do
-    i686-w64-mingw32-objdump -h '$kit/bin/'\$b | grep -q ' .gnu_debuglink ' || exit 1
-    ! i686-w64-mingw32-objdump -h '$kit/bin/'\$b | grep -q ' .debug_info ' || exit 1
-    i686-w64-mingw32-objdump -h '$kit/debug/'\$b.debug | grep -q ' .debug_info ' || exit 1
-  done"
+crlf_text() {  # every line of every text file ends with CR LF
+  local file bad=0
+  for file in "$kit"/*.txt "$kit"/SHA256SUMS "$kit"/include/* "$kit"/def/* "$kit"/sample/*; do
+    [ -f "$file" ] || { echo "no file $file"; return 1; }
+    if grep -q $'[^\r]$\|^$' "$file"; then echo "LF line ends: $file"; bad=1; fi
+  done
+  return $bad
+}
+check "every text file ends its lines with CR LF" crlf_text
+stripped() {
+  local b sections
+  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
+    sections=$(i686-w64-mingw32-objdump -h "$kit/$b")
+    grep -q ' .gnu_debuglink ' <<<"$sections" || { echo "$b: no debuglink"; return 1; }
+    ! grep -q ' .debug_info ' <<<"$sections" || { echo "$b: not stripped"; return 1; }
+    i686-w64-mingw32-objdump -h "$kit/debug/${b#*/}.debug" | grep -c ' .debug_info ' || return 1
+  done
+}
+check "every binary stripped, its debug information linked" stripped
+check "the kit's binaries load on Windows XP (imports, PE header)" bash -c "
+  mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit/tools/trace_viewer.exe' '$work/xp/' &&
+  mv '$work/xp/orb2_tray.exe' '$work/xp/OrbTray.exe' &&
+  tests/binaries/check_binaries.sh i686-w64-mingw32-objdump '$work/xp' i686 tests/binaries/windows_imports.tsv"
 
-# The stand-in said where nobody can miss it; --release refuses it.
+# The stand-in said where an integrator looks; --release refuses it.
 check "the guide's first line names the stand-in" bash -c "head -n 1 '$kit/INTEGRATION.txt' | grep -q '^NOT FOR RELEASE: .*stand-in'"
-check "orb2.dll's version resource names the stand-in" bash -c "strings -el '$kit/bin/orb2.dll' | grep -q 'raidcfg32.exe stand-in'"
-refused() {
-  local out
-  out=$(ORB_KIT_TREE=$tree scripts/package.sh --release 2>&1)
-  [ $? -eq 3 ] && grep -q "stand-in" <<<"$out"
+# orb2.dll's own version resource: the one whose OriginalFilename is orb2.dll (resource 1004, the
+# stand-in, carries one too). Its fixed part starts with the signature 0xFEEF04BD.
+own_version() {  # own_version FILE: the resource's bytes from the signature on
+  local at
+  for at in $(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$1" | cut -d: -f1); do
+    dd if="$1" of="$work/version" iflag=skip_bytes,count_bytes skip="$at" count=2048 status=none &&
+      strings -el "$work/version" | grep -A1 -xF OriginalFilename | grep -qxF orb2.dll && return 0
+  done
+  return 1
 }
-check "--release refuses a kit with the stand-in" refused
-# With a tool given (any file stands for Intel's here), --release packs a kit that says nothing.
-release_kit() {
-  local tool_tree=$work/tool-tree
-  cp "$tree/bin/raidcfg32.exe" "$work/intel-raidcfg32.exe"
+version_text() { strings -el "$work/version" | grep -A1 -xF "$1" | sed -n 2p; }
+special_build_flag() {  # VS_FIXEDFILEINFO.dwFileFlags, 28 bytes after the signature: VS_FF_SPECIALBUILD
+  [ $(( 0x$(od -An -tx4 -j 28 -N4 "$work/version" | tr -d ' ') & 0x20 )) -ne 0 ]
+}
+standin_properties() {  # Windows 7's Details tab shows the description; XP's Version tab the rest
+  own_version "$kit/bin/orb2.dll" && version_text FileDescription | grep -q "NOT FOR RELEASE" &&
+    version_text SpecialBuild | grep -q "raidcfg32.exe stand-in" && special_build_flag
+}
+check "orb2.dll's properties name the stand-in (description, special build)" standin_properties
+
+# --release: each refusal with its own exit code and one line that says why.
+tool_tree=$work/tool-tree
+refused() {  # refused CODE WORDS TOOL: --release with TOOL configured exits CODE, printing WORDS
+  local code=$1 words=$2 tool=$3 output status
   cmake -S . -B "$tool_tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DORB_RAIDCFG32="$root/$work/intel-raidcfg32.exe" &&
-    rm -f "$release_zip" && ORB_KIT_TREE=$tool_tree scripts/package.sh --release && [ -f "$release_zip" ] &&
-    ! unzip -p "$release_zip" "orb-support-$version-win32/INTEGRATION.txt" | grep -q "NOT FOR RELEASE" &&
-    ! unzip -p "$release_zip" "orb-support-$version-win32/bin/orb2.dll" | strings -el | grep -q "stand-in"
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DORB_RAIDCFG32="$tool" >/dev/null || return 1
+  output=$(package "$out" "$tool_tree" --release 2>&1)
+  status=$?
+  echo "exit $status: $output"
+  [ "$status" -eq "$code" ] && [ "$(wc -l <<<"$output")" -eq 1 ] && grep -q "$words" <<<"$output"
 }
-check "--release packs a kit with the tool, without the stand-in's warnings" release_kit
-
-# The Microsoft-form import libraries: a caller linked by lld-link, run beside the kit's DLLs.
-caller=$work/caller
-link_caller() {  # link_caller KIT
-  mkdir -p "$caller" &&
-    clang --target=i686-pc-windows-msvc -O1 -c tests/kit/import_caller.c -I "$1/include" -o "$caller/caller.obj" &&
-    lld-link /nologo /entry:KitCallerEntry /subsystem:console /nodefaultlib /safeseh:no \
-      /out:"$caller/caller.exe" "$caller/caller.obj" "$1/lib/orb2.lib" "$1/lib/OrbLib.lib" &&
-    cp "$1/bin/orb2.dll" "$1/bin/OrbLib.dll" "$caller/"
+without_tool() {
+  local output
+  output=$(package "$out" "$tree" --release 2>&1)
+  [ $? -eq 3 ] && grep -q "stand-in" <<<"$output"
 }
-check "a C caller links with lld-link against the kit's .lib files" link_caller "$kit"
+check "--release refuses a tree without a tool (exit 3)" without_tool
+check "--release refuses the stand-in named as the tool (exit 4)" refused 4 "stand-in" "$root/$tree/bin/raidcfg32.exe"
+cp README.md "$work/raidcfg32.txt"
+check "--release refuses a text file (exit 5)" refused 5 "not a 32-bit Windows console program" "$root/$work/raidcfg32.txt"
+other_tool=$root/build/win32/bin/orbinv.exe  # a PE32 console program without Intel's name
+check "--release refuses a PE32 without Intel's company name (exit 6)" refused 6 "not Intel" "$other_tool"
+intel_named() {  # a console program whose version resource names Intel passes the tool check
+  printf 'int main(void) { return 0; }\n' >"$work/named.c" &&
+    printf '1 VERSIONINFO\nBEGIN\nBLOCK "StringFileInfo"\nBEGIN\nBLOCK "040904B0"\nBEGIN\nVALUE "CompanyName", "Intel Corporation"\nEND\nEND\nEND\n' >"$work/named.rc" &&
+    i686-w64-mingw32-windres "$work/named.rc" -O coff -o "$work/named.res.o" &&
+    i686-w64-mingw32-gcc-win32 -o "$work/named.exe" "$work/named.c" "$work/named.res.o" &&
+    scripts/check-raid-tool.sh "$work/named.exe"
+}
+check "a console program whose version resource names Intel passes the tool check" intel_named
+release_zip=$out/orb-support-$version-win32.zip
+release_kit() {  # the tool without Intel's name, accepted by its SHA-256: a kit without warnings
+  ORB_RAIDCFG32_SHA256=$(sha256sum "$other_tool" | cut -d' ' -f1) package "$out" "$tool_tree" --release &&
+    [ -f "$release_zip" ] &&
+    [ "$(unzip -p "$release_zip" "orb-support-$version-win32/INTEGRATION.txt" | grep -c "NOT FOR RELEASE")" -eq 0 ] &&
+    unzip -p "$release_zip" "orb-support-$version-win32/bin/orb2.dll" >"$work/release-orb2.dll" &&
+    own_version "$work/release-orb2.dll" && ! version_text FileDescription | grep -q "NOT FOR RELEASE" &&
+    [ "$(strings -el "$work/release-orb2.dll" | grep -c "stand-in")" -eq 0 ] && ! special_build_flag
+}
+check "--release packs the tool its SHA-256 names, without the stand-in's warnings" release_kit
 
-# Signing with a throwaway certificate.
+# Signing with a throwaway certificate, in the test's folder only.
 cert=$work/cert.pem key=$work/key.pem
 check "a throwaway code-signing certificate" openssl req -x509 -newkey rsa:2048 -nodes -days 2 \
   -subj "/CN=ORB kit test" -addext "extendedKeyUsage=codeSigning" -keyout "$key" -out "$cert"
-signed=$work/signed/orb-support-$version-win32-standin
-sign_kit() {  # grep reads to the end: with -q it could leave before package.sh's last line (SIGPIPE)
-  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key ORB_KIT_TREE=$tree scripts/package.sh | grep "signed with" >/dev/null &&
-    rm -rf "$work/signed" && mkdir -p "$work/signed" && unzip -q "$standin_zip" -d "$work/signed"
+signed=$work/signed/$standin
+sign_kit() {  # sign_kit DIR TREE: a signed kit of TREE in DIR (grep reads package.sh's whole output)
+  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key package "$1" "$2" | grep "signed with" >/dev/null
 }
-check "a signed kit" sign_kit
-for binary in orb2.dll OrbLib.dll OrbTray.exe; do
-  check "$binary's signature verifies" osslsigncode verify -CAfile "$cert" -in "$signed/bin/$binary"
+check "a signed kit" sign_kit "$work/signed" "$tree"
+for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
+  check "$binary's signature verifies" osslsigncode verify -CAfile "$cert" -in "$signed/$binary"
 done
 damaged() {  # one byte of the signature block changed: verification must fail
   cp "$signed/bin/orb2.dll" "$work/damaged.dll" &&
@@ -100,19 +185,43 @@ damaged() {  # one byte of the signature block changed: verification must fail
 }
 check "a damaged signature does not verify" damaged
 
-# Under Wine: the caller against the unsigned kit, then against the signed DLLs.
+# The sample caller, Microsoft-style, against the kit's .lib files.
+check "the sample caller links with lld-link against the kit's .lib files" \
+  tests/kit/build_sample.sh "$kit" "$work/sample" i686
+
+# Under Wine: the kit of the host's bitness, signed.
 if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then
-  session=$work/wine
-  mkdir -p "$session" && echo win32 > "$session/wine-arch"
-  trap 'scripts/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
-  check "a 32-bit Wine session" scripts/wine-session.sh start "$session"
-  check "the lld-link caller's KVFunc and fnOrbLib answer under Wine" \
-    scripts/wine-exec.sh "$session" "$caller/caller.exe"
-  cp "$signed/bin/orb2.dll" "$signed/bin/OrbLib.dll" "$caller/"
-  check "the signed DLLs load and answer under Wine" scripts/wine-exec.sh "$session" "$caller/caller.exe"
+  wine_kit=$signed wine_arch=win32 sample_dir=$work/sample
 else
-  echo "this host runs no 32-bit code: the kit's 32-bit caller is linked but not run"
+  echo "this host runs no 32-bit code: the Wine checks take the 64-bit build's kit"
+  wine_kit=$work/signed64/orb-support-$version-win64-standin wine_arch=win64 sample_dir=$work/sample64
+  check "a signed kit of the 64-bit build" sign_kit "$work/signed64" build/win64
+  check "the 64-bit twin of the sample links against that kit" \
+    tests/kit/build_sample.sh "$wine_kit" "$work/sample64" x86_64
 fi
+session=$work/wine
+mkdir -p "$session" && echo "$wine_arch" >"$session/wine-arch"
+trap 'scripts/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
+check "a Wine session with a fresh prefix" scripts/wine-session.sh start "$session"
+run_sample() {
+  cp "$wine_kit/bin/orb2.dll" "$wine_kit/bin/OrbLib.dll" "$sample_dir/" &&
+    scripts/wine-exec.sh "$session" "$sample_dir/orb_sample.exe"
+}
+check "the sample caller's checks pass under Wine against the signed DLLs" run_sample
+check "the kit installed as its guide says starts the main application" \
+  tests/kit/install_test.sh "$wine_kit" "$session" "$root/build/$([ "$wine_arch" = win32 ] && echo win32 || echo win64)/bin/orb_ii.exe"
+
+# Nothing of the test's in build/kit, and no test signature outside the test's folder.
+check "build/kit is as the test found it" bash -c "[ \"\$(ls -l --time-style=+%s build/kit 2>/dev/null)\" = '$kit_dir_before' ]"
+no_test_signature() {
+  local zip entry
+  for zip in $(find build -name '*.zip' -not -path "$work/*"); do
+    for entry in $(unzip -Z1 "$zip" | grep -E '\.(dll|exe)$'); do
+      if [ "$(unzip -p "$zip" "$entry" | grep -ca "ORB kit test")" -gt 0 ]; then echo "$zip: $entry"; return 1; fi
+    done
+  done
+}
+check "no zip outside the test's folder carries the test signature" no_test_signature
 
 echo "kit: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
