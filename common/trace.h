@@ -11,6 +11,7 @@
 // can make a line longer, split it or hide what follows it.
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 constexpr std::size_t TraceLineSize = 512;  // a longer line is cut and ends in "..."
 constexpr std::size_t TraceTextSize = 124;  // Shown's text: at most 120 characters
@@ -34,12 +35,24 @@ std::size_t FormatTraceLine(char (&line)[TraceLineSize], const char* library, co
 struct TraceText {
     char text[TraceTextSize];
 };
-TraceText Shown(const char* source, std::size_t sourceSize = static_cast<std::size_t>(-1));
+TraceText Shown(const char* source, std::size_t sourceSize);
 
+// A record's field: read no further than its size, whether or not it holds a NUL.
 template <std::size_t N>
 TraceText Shown(const char (&field)[N])
 {
     return Shown(field, N);
+}
+
+// A NUL-terminated text (or null). A template that takes no array of known size, because a
+// plain Shown(const char*) would win over the form above for a const record's field and read it
+// past its size.
+template <typename Text, typename std::enable_if<std::extent<Text>::value == 0 &&
+                                                     std::is_convertible<Text, const char*>::value,
+                                                 int>::type = 0>
+TraceText Shown(const Text& source)
+{
+    return Shown(static_cast<const char*>(source), static_cast<std::size_t>(-1));
 }
 
 // Milliseconds of a steady clock (GetTickCount on Windows), for the durations a trace reports.

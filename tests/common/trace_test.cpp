@@ -74,6 +74,17 @@ TEST_F(TraceLines, OutsideTextsAreCutAndCannotBreakALine)
         EXPECT_LT(std::strlen(shown.text), TraceTextSize);
     }
     EXPECT_STREQ("(null)", Shown(nullptr).text);
+
+    // A record's field filled to its size, more of the record after it: read no further, whether
+    // the record is const or not.
+    struct Record {
+        char model[8];
+        char firmware[8];
+    };
+    const Record record = {{'S', 'T', '3', '5', '0', '0', 'A', 'S'}, "CC38"};
+    Record copy = record;
+    EXPECT_STREQ("ST3500AS", Shown(record.model).text);
+    EXPECT_STREQ("ST3500AS", Shown(copy.model).text);
 }
 
 TEST_F(TraceLines, UnopenedSlotsMakeOneLinePerRunOfOneError)
