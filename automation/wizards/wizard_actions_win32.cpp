@@ -12,11 +12,15 @@ namespace wizard {
 
 namespace {
 
-// A window's title for the trace; empty when it has none or is gone.
+// A window's title for the trace; empty when it has none or is gone. Read without a message to
+// the window: GetWindowTextA sends WM_GETTEXT to a window of this process, and waits as long as
+// that window's thread hangs, where the step being traced never waits on the window.
 TraceText WindowTitle(HWND window)
 {
-    char title[256] = {};
-    if (window == nullptr || GetWindowTextA(window, title, sizeof(title)) <= 0)
+    wchar_t wide[256];
+    char title[2 * 256] = {};  // two bytes a character at most in a double-byte code page
+    if (window == nullptr || InternalGetWindowText(window, wide, 256) <= 0 ||
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof(title), nullptr, nullptr) == 0)
         title[0] = 0;
     return Shown(title);
 }
