@@ -31,4 +31,11 @@ TEST(CutLastCharacter, HidesAResourceFileName)
     EXPECT_STREQ("de-DE\\IAStorUI.resources.dl", hidden);
     EXPECT_FALSE(CutLastCharacter(hidden, ""));
     EXPECT_STREQ("", hidden);
+
+    // A name no path buffer holds is refused, although its cut would fit.
+    const std::string longest(ConsolePathSize - 1, 'n'), over(ConsolePathSize, 'n');
+    ASSERT_TRUE(CutLastCharacter(hidden, longest.c_str()));
+    EXPECT_EQ(longest.substr(1), hidden);
+    EXPECT_FALSE(CutLastCharacter(hidden, over.c_str()));
+    EXPECT_STREQ("", hidden);
 }

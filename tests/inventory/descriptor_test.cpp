@@ -44,6 +44,7 @@ TEST(DecodeDescriptorString, HexadecimalAndPlainTextPasses)
         {"  Intel   ", false, "Intel"},       // blanks give a 0 byte, 'I' ends the hex pass
         {"4142", false, "AB"},
         {"4a4B", false, "JK"},                // either case of hex digit
+        {"4a5g3132", false, "4a5g3132"},      // 'g' is no hex digit: plain text
         {"414", false, "A"},                  // a single digit left over is dropped
         {"2020", false, "  "},                // blanks only: not trimmed
         {"20414220", false, "AB"},            // decoded text trimmed

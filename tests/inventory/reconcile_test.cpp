@@ -119,9 +119,13 @@ TEST_F(ReconcileTest, LaterMatchesWinAndOtherMediaAreLeftAlone)
 TEST_F(ReconcileTest, NoIdentityRowsChangeNothing)
 {
     DiskRecord& d = Disk("Fixed", "abc", "m", "0");
+    // An earlier scan's row past the count: Intel, and its serial within the disk's.
+    Identity("Intel", "Raid 0 Volume", "b", "1000", 1);
+    inventory.identityCount = 0;
     ReconcileDisksWithIdentities(inventory);
     EXPECT_EQ(7, d.empty_flag);
     EXPECT_STREQ("abc", d.serial_number);
+    EXPECT_STREQ("m", d.model);
 }
 
 TEST(TextRules, BoundedComparisons)

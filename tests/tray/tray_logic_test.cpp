@@ -60,13 +60,15 @@ TEST(BuildAutostartCommand, RefusesWhatWouldNameAnotherProgram)
         {"C:\\Pro\"gram Files", 300},  // a quote would end the quoted path early
         {longFolder.c_str(), 300},     // a cut path would start another file
         {"C:\\Program Files", 48},     // one byte short of the 49-byte command
+        {"C:\\Program Files", 0},      // no room even for the terminator: nothing written
     };
     for (const Case& c : cases) {
         char command[300];
         memset(command, 'z', sizeof(command));
         EXPECT_FALSE(BuildAutostartCommand(c.folder, command, c.size)) << c.size;
-        EXPECT_STREQ("", command);
+        EXPECT_EQ(c.size > 0 ? '\0' : 'z', command[0]) << c.size;
     }
+    EXPECT_FALSE(BuildAutostartCommand("C:\\Program Files", nullptr, 300));
     char command[49];
     EXPECT_TRUE(BuildAutostartCommand("C:\\Program Files", command, sizeof(command)));
 }
@@ -83,6 +85,10 @@ TEST(BuildMainApplicationPath, FolderThenProgram)
     const std::string longFolder(250, 'x');
     EXPECT_FALSE(BuildMainApplicationPath(longFolder.c_str(), path, sizeof(path)));
     EXPECT_STREQ("", path);
+    memset(path, 'z', sizeof(path));
+    EXPECT_FALSE(BuildMainApplicationPath("C:\\Program Files", path, 0));
+    EXPECT_EQ('z', path[0]) << "nothing written to a buffer of no size";
+    EXPECT_FALSE(BuildMainApplicationPath("C:\\Program Files", nullptr, sizeof(path)));
 }
 
 TEST(ComposeText, StaysInsideTheBuffer)

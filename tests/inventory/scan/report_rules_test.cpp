@@ -89,11 +89,17 @@ TEST(MarkUnlistedFixedDisks, NoSerialMarksEveryFixedDisk)
     AddDisk(*inv, "A", "Fixed");
     AddDisk(*inv, "B", "fixed");
     AddDisk(*inv, "C", "Removable");
+    AddDisk(*inv, "D", "Fixed");
+    CollectReportSerialList("SerialNo:A\r\nTotal Arrays = 0", *inv);
+    // A second scan with fewer disks and no serial: the first scan's rows past both counts are
+    // neither read nor written.
+    inv->diskCount = 3;
     CollectReportSerialList("Total Arrays = 0", *inv);
     MarkUnlistedFixedDisks("Total Arrays = 0", *inv);
     EXPECT_STREQ("no", inv->disks[0].status);
     EXPECT_STREQ("no", inv->disks[1].status);
     EXPECT_STREQ("ok", inv->disks[2].status);
+    EXPECT_STREQ("ok", inv->disks[3].status);
 }
 
 TEST(MarkUnlistedFixedDisks, NothingWithoutTotalArraysZero)
