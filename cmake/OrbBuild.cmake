@@ -36,8 +36,24 @@ else()
 endif()
 message(STATUS "Build tree: ${ORB_TREE}")
 
-if(ORB_TREE STREQUAL "native" OR ORB_TREE STREQUAL "tests")
-  # GoogleTest from Debian's sources, built with this tree's compiler.
+# The trees that only run tests are built for a short build, not for speed or debugging: their
+# compile and link time is most of the test command's, and their programs' speed does not matter
+# (the Windows tests wait on the product's fixed sleeps). The native tree keeps line tables for the
+# sanitizers' reports. The tests tree is optimised a little all the same: MinGW's linker takes
+# four times as long over unoptimised GoogleTest objects. The shipped binaries are the product
+# tree's.
+if(ORB_TREE STREQUAL "native")
+  set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O0 -g1 -DNDEBUG")
+  set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-O0 -g1 -DNDEBUG")
+elseif(ORB_TREE STREQUAL "tests")
+  set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O1 -g0 -DNDEBUG")
+  set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-O1 -g0 -DNDEBUG")
+endif()
+if(ORB_TREE STREQUAL "native")
+  # Debian's prebuilt GoogleTest and GoogleMock (libgtest-dev, libgmock-dev).
+  find_package(GTest CONFIG REQUIRED)
+elseif(ORB_TREE STREQUAL "tests")
+  # GoogleTest from Debian's sources, built once with this tree's compiler.
   set(ORB_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -54,6 +70,10 @@ if(WIN32)
   set(CMAKE_SHARED_MODULE_PREFIX "")
   enable_language(RC)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+  # The debug information names source and build files relative to the tree, so that the same
+  # commit built in any folder gives the same bytes (the kit test compares two such builds).
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src>"
+                      "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>")
 endif()
 if(ORB_TREE STREQUAL "tests")
   # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run, with a
@@ -63,10 +83,11 @@ if(ORB_TREE STREQUAL "tests")
   else()
     file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win64\n")
   endif()
-  set(ORB_WINE_SESSION ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh)
+  # ORB_WINE_SESSIONS (scripts/wine-tests.sh sets it) sessions, 1 when unset.
+  set(ORB_WINE_SESSIONS ${CMAKE_SOURCE_DIR}/scripts/wine-sessions.sh)
   set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
-  add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSION} start ${CMAKE_BINARY_DIR})
-  add_test(NAME wine_session_stop COMMAND ${ORB_WINE_SESSION} stop ${CMAKE_BINARY_DIR})
+  add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSIONS} start ${CMAKE_BINARY_DIR})
+  add_test(NAME wine_session_stop COMMAND ${ORB_WINE_SESSIONS} stop ${CMAKE_BINARY_DIR})
   set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
   set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 endif()
@@ -93,22 +114,22 @@ function(orb_add_native_test name)
 endfunction()
 
 # orb_add_wine_test(name [SOURCES ... | COMMAND program] [LIBS ...] [DEPENDS ...] [DEFINITIONS ...]
-#                   [INCLUDES ...] [ARGS ...] [TIMEOUT s] [LOCK resource...] [RUNNER script arg]
+#                   [INCLUDES ...] [ARGS ...] [TIMEOUT s] [COST n] [RUNNER script arg]
 #                   [LABELS ...] [WILL_FAIL]):
 # every test that runs under Wine, registered in the tests tree only (nothing in the others).
 # With SOURCES, a GoogleTest program built from them; with COMMAND, a program built elsewhere.
-# It runs as one CTest test in the tree's Wine session, through scripts/wine-exec.sh BUILD PROGRAM
-# ARGS, or through RUNNER, called as "script BUILD arg PROGRAM ARGS". Tests that hold the same
-# resource run one at a time: "desktop" (the default: windows, focus, keys and clicks, the
-# consoles' folders) or "windows_folder" (inventory scans: the RAID tool's files in the Windows
-# folder). Tests of the two groups may run side by side (ctest -j 2); a test that uses both names
-# both.
+# It runs as one CTest test through scripts/wine-exec.sh BUILD PROGRAM ARGS, or through RUNNER,
+# called as "script BUILD arg PROGRAM ARGS". Each test holds one Wine session to itself (CTest
+# resource "wine": scripts/wine-tests.sh runs the tests side by side, one per session, each
+# session with its own prefix, display and desktop); without CTest's resource allocation every
+# test runs in the tree's own session, one at a time. COST: its run time in seconds when it is
+# long, so that CTest starts it early.
 function(orb_add_wine_test name)
   if(NOT ORB_TREE STREQUAL "tests")
     return()
   endif()
-  cmake_parse_arguments(T "WILL_FAIL" "TIMEOUT;COMMAND"
-                        "LOCK;SOURCES;LIBS;ARGS;DEPENDS;DEFINITIONS;INCLUDES;RUNNER;LABELS" ${ARGN})
+  cmake_parse_arguments(T "WILL_FAIL" "TIMEOUT;COMMAND;COST"
+                        "SOURCES;LIBS;ARGS;DEPENDS;DEFINITIONS;INCLUDES;RUNNER;LABELS" ${ARGN})
   if(T_SOURCES)
     add_executable(${name} ${T_SOURCES})
     target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
@@ -127,16 +148,16 @@ function(orb_add_wine_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  if(NOT T_LOCK)
-    set(T_LOCK desktop)
-  endif()
   if(T_RUNNER)
     list(POP_FRONT T_RUNNER runner)
     add_test(NAME ${name} COMMAND ${runner} ${CMAKE_BINARY_DIR} ${T_RUNNER} ${program} ${T_ARGS})
   else()
     add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${program} ${T_ARGS})
   endif()
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK "${T_LOCK}" TIMEOUT ${T_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1 TIMEOUT ${T_TIMEOUT})
+  if(T_COST)
+    set_tests_properties(${name} PROPERTIES COST ${T_COST})
+  endif()
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

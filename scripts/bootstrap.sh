@@ -10,7 +10,7 @@ source "$here/host-kind.sh"
 
 packages=(
   cmake ninja-build g++ clang llvm libclang-rt-14-dev
-  googletest nlohmann-json3-dev
+  googletest libgtest-dev libgmock-dev nlohmann-json3-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   xvfb x11-apps imagemagick
   lld osslsigncode openssl zip unzip

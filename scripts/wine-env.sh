@@ -4,6 +4,12 @@
 # 32-bit Wine in a 32-bit prefix, as on a 32-bit Windows PC; a 64-bit tree's under 64-bit Wine,
 # which needs no 32-bit code on the host.
 wine_build=$(cd "$1" && pwd)
+# A test that CTest gave one of several sessions (scripts/wine-tests.sh: its resource "wine", ids
+# 0 to N-1) runs in that session's own folder: session 0 is the tree's, session k is
+# BUILD/wine-sessions/k, each with its prefix, display and desktop (scripts/wine-sessions.sh).
+if [[ "${CTEST_RESOURCE_GROUP_0_WINE:-}" =~ ^id:([0-9]+), ]] && [ "${BASH_REMATCH[1]}" != 0 ]; then
+  wine_build=$wine_build/wine-sessions/${BASH_REMATCH[1]}
+fi
 export WINEPREFIX="$wine_build/wineprefix"
 export WINEARCH=$(cat "$wine_build/wine-arch" 2>/dev/null || echo win64)
 export WINEDEBUG=${WINEDEBUG:--all}
