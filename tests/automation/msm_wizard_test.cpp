@@ -1,160 +1,23 @@
-// OrbLib's Matrix Storage Manager steps end to end under Wine, against the Shell.exe stand-in:
-// OrbLib.dll is loaded and called by name as the main application does, the steps run one after
-// another with the messages handled between them, and the stand-in's log shows what arrived in
-// which window.
+// The Matrix Storage Manager wizard's whole runs: the create run, and the modify run (the one
+// that clicks) for each Windows version; on request, each step's pacing.
 //
-// The Windows version OrbLib sees is fixed when its process starts, so the modify run (the one
-// that clicks) runs in a child process of this program, started once with the prefix's version
-// for this program set to Windows XP and once to Windows 7.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
+// The Windows version OrbLib sees is fixed when its process starts, so the modify run runs in a
+// child process of this program, started once with the prefix's version for this program set to
+// Windows XP and once to Windows 7.
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "standins/console_common/console_entries.h"
-#include "standins/console_control/console_control_win32.h"
-#include "standins/console_control/input_win32.h"
-#include "tests/automation/harness/same_events.h"
+#include "msm_wizard_fixture.h"
 
 namespace orbtest {
 namespace {
 
-const std::string kMain = standin::kMsmMainTitle;
-const std::string kCreate = standin::kMsmCreateWizardTitle;
-const std::string kModify = standin::kMsmModifyWizardTitle;
-
 // The child process's switch: the vertical correction it expects ("0" or "8").
 const char kChildVariable[] = "ORB_MSM_CHILD_DY";
 
-using Step = bool(__cdecl*)();
-using CountStep = bool(__cdecl*)(int);
-
-// OrbLib.dll loaded once for the whole program and never unloaded: its one key-script sender
-// and current target live from one step to the next, as in the main application.
-struct OrbLib {
-    HMODULE module = nullptr;
-    unsigned char(__cdecl* ShellRunIntel)() = nullptr;
-    Step ShellRunIntelMSM = nullptr;
-    CountStep SetSourceHDD = nullptr;
-    CountStep SetMemberHDD = nullptr;
-    Step SetMemberDown = nullptr;
-    Step ShellRunIntelMSM_R = nullptr;
-    Step ShellRunIntelMSM_R2 = nullptr;
-    Step ShellRunIntelMSM_R3 = nullptr;
-    CountStep SetSourceHDD_R = nullptr;
-    CountStep SetMemberHDD_R = nullptr;
-    Step SetMemberDown_R = nullptr;
-
-    bool complete() const
-    {
-        return ShellRunIntel && ShellRunIntelMSM && SetSourceHDD && SetMemberHDD && SetMemberDown &&
-               ShellRunIntelMSM_R && ShellRunIntelMSM_R2 && ShellRunIntelMSM_R3 && SetSourceHDD_R &&
-               SetMemberHDD_R && SetMemberDown_R;
-    }
-};
-
-template <typename F>
-void Bind(HMODULE module, const char* name, F* function)
-{
-    *function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-const OrbLib& Lib()
-{
-    static const OrbLib lib = [] {
-        OrbLib l;
-        l.module = LoadLibraryA("OrbLib.dll");
-        if (!l.module)
-            return l;
-        Bind(l.module, "ShellRunIntel", &l.ShellRunIntel);
-        Bind(l.module, "ShellRunIntelMSM", &l.ShellRunIntelMSM);
-        Bind(l.module, "SetSourceHDD", &l.SetSourceHDD);
-        Bind(l.module, "SetMemberHDD", &l.SetMemberHDD);
-        Bind(l.module, "SetMemberDown", &l.SetMemberDown);
-        Bind(l.module, "ShellRunIntelMSM_R", &l.ShellRunIntelMSM_R);
-        Bind(l.module, "ShellRunIntelMSM_R2", &l.ShellRunIntelMSM_R2);
-        Bind(l.module, "ShellRunIntelMSM_R3", &l.ShellRunIntelMSM_R3);
-        Bind(l.module, "SetSourceHDD_R", &l.SetSourceHDD_R);
-        Bind(l.module, "SetMemberHDD_R", &l.SetMemberHDD_R);
-        Bind(l.module, "SetMemberDown_R", &l.SetMemberDown_R);
-        return l;
-    }();
-    return lib;
-}
-
-// Runs one step as the main application does (its message loop runs between two steps) and
-// measures its wall time.
-DWORD lastStepStart = 0;
-
-template <typename F>
-bool RunStep(F step, DWORD* elapsedMs = nullptr)
-{
-    PumpMessages();
-    const DWORD start = GetTickCount();
-    lastStepStart = start;
-    const bool result = step();
-    if (elapsedMs)
-        *elapsedMs = GetTickCount() - start;
-    PumpMessages();
-    return result;
-}
-
-// The keys a script sends, as the stand-in logs their key-down messages.
-std::vector<std::string> AltKey(const std::string& window, unsigned vk)
-{
-    return {SysKeyDown(window, VK_MENU), SysKeyDown(window, vk)};
-}
-std::vector<std::string> Keys(const std::string& window, std::initializer_list<unsigned> vks)
-{
-    std::vector<std::string> keys;
-    for (unsigned vk : vks) {
-        if (vk == '}') {  // Shift plus the key that types it on the US layout
-            keys.push_back(KeyDown(window, VK_SHIFT));
-            keys.push_back(KeyDown(window, VK_OEM_6));
-        } else {
-            keys.push_back(KeyDown(window, vk, vk == VK_DOWN));
-        }
-    }
-    return keys;
-}
-std::vector<std::string> Repeat(const std::vector<std::string>& part, int times)
-{
-    std::vector<std::string> all;
-    for (int i = 0; i < times; ++i)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-void Append(std::vector<std::string>* to, const std::vector<std::string>& part)
-{
-    to->insert(to->end(), part.begin(), part.end());
-}
-
-// "{DELAY=200}%v{DOWN}{DOWN}{DOWN}~" in the console's main window.
-std::vector<std::string> ViewAdvancedMode()
-{
-    std::vector<std::string> keys = AltKey(kMain, 'V');
-    Append(&keys, Keys(kMain, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-    return keys;
-}
-
-// The latest run's events of the given kinds, without the sentinel keys that settled the log.
-std::vector<LogEvent> Logged(const std::vector<std::string>& kinds)
-{
-    std::vector<LogEvent> events = Select(LatestRun(ReadConsoleLog(Console::Msm)), kinds);
-    events.erase(std::remove_if(events.begin(), events.end(),
-                                [](const LogEvent& e) {
-                                    return e.Describe() == KeyDown(e.subject, VK_F9) ||
-                                           e.Describe() == KeyUp(e.subject, VK_F9);
-                                }),
-                 events.end());
-    return events;
-}
 std::vector<std::string> Actions(const std::string& window)
 {
     std::vector<std::string> found;
@@ -165,9 +28,6 @@ std::vector<std::string> Actions(const std::string& window)
     }
     return found;
 }
-
-bool AllHidden() { return ListConsoleFolder(Console::Msm) == HiddenEntries(Console::Msm); }
-bool AllRestored() { return ListConsoleFolder(Console::Msm) == InstalledEntries(Console::Msm); }
 
 std::vector<std::string> AllLanguages()
 {
@@ -202,25 +62,6 @@ void PrintPacing(const std::vector<Pacing>& rows)
                     row.specifiedMs ? double(row.wallMs) / double(row.specifiedMs) : 0.0);
     std::fflush(stdout);
 }
-
-class MsmWizard : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Lib().module) << "OrbLib.dll: error " << GetLastError();
-        ASSERT_TRUE(Lib().complete());
-        ASSERT_TRUE(installation_.ok()) << installation_.error();
-        ClearConsoleLog(Console::Msm);
-    }
-    void TearDown() override
-    {
-        ClearConsoleSwitches();
-        StopConsole(Console::Msm);
-        PumpMessages();
-    }
-
-    ConsoleInstallation installation_{Console::Msm};
-};
 
 // The whole create run: ShellRunIntelMSM, SetSourceHDD(source), SetMemberHDD(member),
 // SetMemberDown. Returns the pacing of its steps.
@@ -412,188 +253,6 @@ TEST_F(MsmWizard, ModifyRunClicksForEachWindowsVersion)
     EXPECT_TRUE(RunModifyChild("winxp", 0)) << "Windows XP: the child's failures are printed above";
     EXPECT_TRUE(RunModifyChild("win7", 8)) << "Windows 7: y lower by 8";
 }
-
-
-// The cursor where a test put it, to show that a step clicked nowhere.
-POINT ParkCursor()
-{
-    PumpMessages();
-    SetCursorPos(7, 9);
-    POINT at = {};
-    WaitFor(
-        [&] {
-            if (!GetCursorPos(&at) || (at.x == 7 && at.y == 9))
-                return true;
-            PumpMessages();
-            SetCursorPos(7, 9);
-            return false;
-        },
-        std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(10));
-    return at;
-}
-POINT CursorNow()
-{
-    PumpMessages();
-    POINT at = {};
-    GetCursorPos(&at);
-    return at;
-}
-
-TEST_F(MsmWizard, FirstStepsFailWithoutTheConsoleAndHideNothing)
-{
-    ASSERT_TRUE(RemoveConsole(Console::Msm));
-    DWORD ms = 0;
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM, &ms));
-    EXPECT_GE(ms, 2000u) << "searched after its first wait";
-    EXPECT_LT(ms, 4000u) << "gave up at the first missing window";
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R, &ms));
-    EXPECT_LT(ms, 1000u);
-    EXPECT_EQ(0, RunningConsoleCount(Console::Msm));
-    EXPECT_LE(Lib().ShellRunIntel(), 31u) << "WinExec's error, not a started console";
-}
-
-TEST_F(MsmWizard, CreateRunEndsWhenItsWizardNeverAppears)
-{
-    ConsoleSwitches switches;
-    switches.neverOpen = {kCreate};
-    SetConsoleSwitches(switches);
-    DWORD ms = 0;
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM, &ms));
-    EXPECT_GE(ms, 6000u) << "one search after its fixed waits";
-    EXPECT_LT(ms, 9000u);
-    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
-    std::vector<std::string> expected = {Opened(kMain)};
-    Append(&expected, ViewAdvancedMode());
-    Append(&expected, AltKey(kMain, 'A'));
-    Append(&expected, Keys(kMain, {VK_DOWN, VK_RETURN}));
-    expected.push_back(Suppressed(kCreate));
-    EXPECT_TRUE(SameEvents(expected, Logged({"open", "close", "key", "click", "suppressed"})))
-        << "the console stays open and gets nothing more";
-    EXPECT_TRUE(AllHidden());
-    EXPECT_TRUE(RunStep(Lib().SetMemberDown));  // the last step restores them
-    EXPECT_TRUE(AllRestored());
-}
-
-TEST_F(MsmWizard, ModifyRunSearchesForTheConsoleAtOnce)
-{
-    // WinExec returns once the console waits for input; its window comes 1.5 s later.
-    ConsoleSwitches switches;
-    switches.openDelays = {{kMain, 1500}};
-    SetConsoleSwitches(switches);
-    DWORD ms = 0;
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R, &ms));
-    EXPECT_LT(ms, 1000u) << "no waiting before the search";
-    // The console did start, only too late for the search; its languages were hidden first.
-    ASSERT_NE(nullptr, WaitForWindow(kMain));
-    EXPECT_TRUE(AllHidden()) << "a failed first step leaves them hidden";
-    std::vector<LogEvent> keys = Logged({"key"});
-    EXPECT_TRUE(keys.empty()) << keys.size() << " keys arrived after the failed search";
-    StopConsole(Console::Msm);
-
-    // The last step of a run restores them.
-    EXPECT_TRUE(RunStep(Lib().SetMemberDown_R));
-    EXPECT_TRUE(AllRestored());
-}
-
-TEST_F(MsmWizard, ModifyWizardThatNeverAppearsEndsTheRunAfterTenSearches)
-{
-    ConsoleSwitches switches;
-    switches.neverOpen = {kModify};
-    SetConsoleSwitches(switches);
-    ASSERT_TRUE(RunStep(Lib().ShellRunIntelMSM_R));
-    ASSERT_TRUE(RunStep(Lib().ShellRunIntelMSM_R2));
-    ASSERT_TRUE(WaitForLogEvent(Console::Msm, Suppressed(kModify)));
-    const std::size_t before = Logged({"key", "close"}).size();
-
-    DWORD ms = 0;
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R3, &ms));
-    EXPECT_GE(ms, 10500u) << "a first wait, then ten searches a second apart";
-    EXPECT_LT(ms, 13000u);
-    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
-    EXPECT_EQ(before, Logged({"key", "close"}).size()) << "neither closed the console nor sent keys";
-    EXPECT_NE(nullptr, FindWindowA(nullptr, kMain.c_str()));
-    EXPECT_TRUE(AllHidden());
-    EXPECT_TRUE(RunStep(Lib().SetMemberDown_R));
-    EXPECT_TRUE(AllRestored());
-}
-
-TEST_F(MsmWizard, DriveStepsRefuseCountsOfZeroOrLessAndSendNothing)
-{
-    ASSERT_TRUE(StartConsole(Console::Msm));
-    HWND main = WaitForWindow(kMain);
-    ASSERT_NE(nullptr, main);
-    ASSERT_TRUE(WaitForLogEvent(Console::Msm, Opened(kMain)));
-    ASSERT_TRUE(BringToFront(main));
-    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
-    const POINT parked = ParkCursor();
-
-    const struct {
-        const char* name;
-        CountStep step;
-    } steps[] = {{"SetSourceHDD", Lib().SetSourceHDD}, {"SetMemberHDD", Lib().SetMemberHDD},
-                 {"SetSourceHDD_R", Lib().SetSourceHDD_R}, {"SetMemberHDD_R", Lib().SetMemberHDD_R}};
-    for (const auto& s : steps) {
-        for (int count : {0, -1, INT_MIN}) {
-            SCOPED_TRACE(std::string(s.name) + "(" + std::to_string(count) + ")");
-            DWORD ms = 0;
-            EXPECT_FALSE(RunStep([&] { return s.step(count); }, &ms));
-            EXPECT_LT(ms, 200u);
-        }
-    }
-    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
-    EXPECT_TRUE(SameEvents({Opened(kMain)}, Logged({"open", "key", "click"})));
-    const POINT now = CursorNow();
-    EXPECT_EQ(parked.x, now.x);
-    EXPECT_EQ(parked.y, now.y);
-}
-
-TEST_F(MsmWizard, ClickingStepsClickNothingWhenTheTargetIsGone)
-{
-    ASSERT_TRUE(RunStep(Lib().ShellRunIntelMSM_R));  // the console becomes the current target
-    HWND main = FindWindowA(nullptr, kMain.c_str());
-    ASSERT_NE(nullptr, main);
-    ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
-    SendMessageA(main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitForWindowGone(kMain));
-    const POINT parked = ParkCursor();
-    const std::size_t before = Logged({"key", "click"}).size();
-
-    DWORD ms = 0;
-    EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R2, &ms));
-    EXPECT_LT(ms, 200u) << "neither slept nor sent its keys";
-    EXPECT_FALSE(RunStep([] { return Lib().SetSourceHDD_R(1); }, &ms));
-    EXPECT_LT(ms, 100u);
-    POINT now = CursorNow();
-    EXPECT_EQ(parked.x, now.x);
-    EXPECT_EQ(parked.y, now.y);
-    EXPECT_EQ(before, Logged({"key", "click"}).size());
-    EXPECT_TRUE(RunStep(Lib().SetMemberDown_R));  // restores the languages
-}
-
-TEST_F(MsmWizard, PlainLauncherStartsTheConsoleVisiblyByItsQuotedPath)
-{
-    ASSERT_EQ("", InstallPathDecoy());
-    struct DecoyRemoval {
-        ~DecoyRemoval() { RemovePathDecoy(); }
-    } removal;
-    const unsigned char result = Lib().ShellRunIntel();
-    EXPECT_GT(result, 31u);
-    HWND main = WaitForWindow(kMain);
-    ASSERT_NE(nullptr, main);
-    ASSERT_TRUE(WaitForLogEvent(Console::Msm, Opened(kMain)));
-    EXPECT_TRUE(IsWindowVisible(main));
-    EXPECT_FALSE(PathDecoyStarted()) << "\"C:\\Program.exe\" ran: the path was not quoted";
-    EXPECT_TRUE(AllRestored()) << "the languages stay untouched";
-    EXPECT_EQ(24u, EntriesAtStart(ReadConsoleLog(Console::Msm), true).size());
-    StopConsole(Console::Msm);
-
-    // The first steps start it by the same quoted path.
-    ClearConsoleLog(Console::Msm);
-    EXPECT_TRUE(RunStep(Lib().ShellRunIntelMSM_R));
-    EXPECT_FALSE(PathDecoyStarted());
-    EXPECT_TRUE(RunStep(Lib().SetMemberDown_R));
-}
-
 
 // When the stand-in saw the modify run's windows open and close, and its first key after each
 // step began, in ms after that step's start (GetTickCount is one clock for both processes).
