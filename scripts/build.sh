@@ -9,14 +9,16 @@
 #                      tests, run under 64-bit Wine
 # (build/fuzz, the fuzzers' tree, is scripts/fuzz.sh's.) Every tree is configured on every run,
 # with the options given here, so that a changed option (-DORB_RAIDCFG32=...) reaches a tree that
-# exists already. ORB_TREES="native win32 ..." builds only the trees named.
+# exists already. ORB_TREES="native win32 ..." builds only the trees named; ORB_TARGETS="t ..." only
+# those targets in each (the main job's: main_job).
 # One status line per stage; the whole output of each is in build/logs/ (scripts/stage.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source "$root/scripts/stage.sh"
 
-orb_stage install "$root/scripts/bootstrap.sh"
+# ORB_INSTALLED=1: a caller that ran the install stage already.
+[ "${ORB_INSTALLED:-}" = 1 ] || orb_stage install "$root/scripts/bootstrap.sh"
 source "$root/scripts/host-kind.sh"
 
 jobs=${ORB_JOBS:-$(nproc)}
@@ -33,5 +35,5 @@ for tree in ${ORB_TREES:-native win32 $wine_tree}; do
   esac
   orb_stage "configure-$tree" cmake -S . -B "build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "${tree_options[@]}" "${options[@]}"
-  orb_stage "build-$tree" cmake --build "build/$tree" -j "$jobs"
+  orb_stage "build-$tree" cmake --build "build/$tree" -j "$jobs" ${ORB_TARGETS:+--target $ORB_TARGETS}
 done

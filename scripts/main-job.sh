@@ -13,7 +13,10 @@ cd "$root"
 
 source "$root/scripts/host-kind.sh"
 source "$root/scripts/stage.sh"
-ORB_TREES="win32 ${ORB_WINE_TREE#build/}" "$root/scripts/build.sh"
+# Only what runs: the programs below, the stand-in console and the product they load, in the tree
+# they run in (on a host that runs 32-bit code, with the shipped binaries of the product tree).
+if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then trees="win32 win32-tests"; else trees=win64; fi
+ORB_TREES=$trees ORB_TARGETS=main_job "$root/scripts/build.sh"
 
 # Where the host runs 32-bit code, the shipped binaries run under 32-bit Wine.
 build=$ORB_WINE_TREE
