@@ -20,8 +20,9 @@
 #
 # Signing: with ORB_SIGN_CERT (PEM certificate chain) and ORB_SIGN_KEY (PEM private key) set, every
 # binary is signed with osslsigncode before packing; without them the kit is unsigned.
-# Two unsigned kits of one commit built in trees at the same path are byte-identical (no time
-# stamps in the PE headers or the zip, fixed order); a signature carries its signing time.
+# Two unsigned kits of one commit are byte-identical, wherever their trees are (no time stamps in
+# the PE headers or the zip, fixed order, paths in the debug information relative to the tree); a
+# signature carries its signing time.
 #
 # ORB_KIT_TREE=DIR packs from another build tree (configured here as the product tree if new); a
 # 64-bit tree (build/win64) gives a ...-win64 kit of the same sources, which the tests install

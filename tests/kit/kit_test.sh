@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # kit_test.sh: the release kit as its takers meet it (scripts/package.sh).
-#  - two kits built from the same commit in fresh trees are byte-identical; the kit holds exactly
-#    the files its guide lists, text with CR LF, binaries stripped, SHA256SUMS right;
+#  - the product tree's kit and one built again in a fresh tree elsewhere are byte-identical; the
+#    kit holds exactly the files its guide lists, text with CR LF, binaries stripped, SHA256SUMS
+#    right;
 #  - a stand-in kit says so (zip name, the guide's first line, orb2.dll's version resource);
 #    --release refuses the stand-in, a text file and a PE32 without Intel's name, each with its
 #    own exit code and one line, and packs a tool the release engineer named by its SHA-256;
@@ -10,9 +11,9 @@
 #  - a kit signed with a throwaway certificate verifies, a damaged signature does not;
 #  - the kit installed into a fresh Wine prefix as its guide says starts (tests/kit/install_test.sh).
 # Where the host runs no 32-bit code, the Wine checks take a kit packed from the 64-bit build of
-# the same sources. (Under pipefail, a grep that leaves early fails the pipe that feeds it: long
-# outputs are counted with grep -c or read from a variable instead.) Every kit is written under build/kit-test, never into build/kit; prints one
-# line per check and "N passed, M failed".
+# the same sources. Every kit is written under build/kit-test, never into build/kit. Prints one
+# line per check and "N passed, M failed". (Under pipefail, a grep that leaves early fails the
+# pipe that feeds it: long outputs are counted with grep -c or read from a variable instead.)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -40,12 +41,14 @@ package() {  # package DIR TREE [ARGS...]: TREE's kit into DIR, a folder of the 
   ORB_KIT_DIR=$dir ORB_KIT_TREE=$tree scripts/package.sh "$@"
 }
 
-# The same commit built twice in a fresh tree at the same path: the same zip.
-kit_in_fresh_tree() {  # kit_in_fresh_tree COPY
-  rm -rf "$tree" && package "$out" "$tree" && cp "$out/$standin.zip" "$1"
+# The same commit built twice, in the product tree and in a fresh tree elsewhere: the same zip.
+# The fresh tree then serves every check that needs a tree of its own.
+kit_of() {  # kit_of TREE COPY
+  package "$out" "$1" && cp "$out/$standin.zip" "$2"
 }
-check "first kit built" kit_in_fresh_tree "$work/first.zip"
-check "second kit built" kit_in_fresh_tree "$work/second.zip"
+check "the product tree's kit" kit_of build/win32 "$work/first.zip"
+fresh_kit() { rm -rf "$tree" && kit_of "$tree" "$work/second.zip"; }
+check "a kit built again in a fresh tree" fresh_kit
 check "the two kits are byte-identical" cmp "$work/first.zip" "$work/second.zip"
 
 kit=$work/unpacked/$standin
@@ -124,13 +127,13 @@ standin_properties() {  # Windows 7's Details tab shows the description; XP's Ve
 }
 check "orb2.dll's properties name the stand-in (description, special build)" standin_properties
 
-# --release: each refusal with its own exit code and one line that says why.
-tool_tree=$work/tool-tree
+# --release: each refusal with its own exit code and one line that says why, in the fresh tree
+# configured with each tool in turn (only orb2.dll's resources are built again).
 refused() {  # refused CODE WORDS TOOL: --release with TOOL configured exits CODE, printing WORDS
   local code=$1 words=$2 tool=$3 output status
-  cmake -S . -B "$tool_tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DORB_RAIDCFG32="$tool" >/dev/null || return 1
-  output=$(package "$out" "$tool_tree" --release 2>&1)
+  output=$(package "$out" "$tree" --release 2>&1)
   status=$?
   echo "exit $status: $output"
   [ "$status" -eq "$code" ] && [ "$(wc -l <<<"$output")" -eq 1 ] && grep -q "$words" <<<"$output"
@@ -156,7 +159,7 @@ intel_named() {  # a console program whose version resource names Intel passes t
 check "a console program whose version resource names Intel passes the tool check" intel_named
 release_zip=$out/orb-support-$version-win32.zip
 release_kit() {  # the tool without Intel's name, accepted by its SHA-256: a kit without warnings
-  ORB_RAIDCFG32_SHA256=$(sha256sum "$other_tool" | cut -d' ' -f1) package "$out" "$tool_tree" --release &&
+  ORB_RAIDCFG32_SHA256=$(sha256sum "$other_tool" | cut -d' ' -f1) package "$out" "$tree" --release &&
     [ -f "$release_zip" ] &&
     [ "$(unzip -p "$release_zip" "orb-support-$version-win32/INTEGRATION.txt" | grep -c "NOT FOR RELEASE")" -eq 0 ] &&
     unzip -p "$release_zip" "orb-support-$version-win32/bin/orb2.dll" >"$work/release-orb2.dll" &&
@@ -173,7 +176,7 @@ signed=$work/signed/$standin
 sign_kit() {  # sign_kit DIR TREE: a signed kit of TREE in DIR (grep reads package.sh's whole output)
   ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key package "$1" "$2" | grep "signed with" >/dev/null
 }
-check "a signed kit" sign_kit "$work/signed" "$tree"
+check "a signed kit" sign_kit "$work/signed" build/win32
 for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
   check "$binary's signature verifies" osslsigncode verify -CAfile "$cert" -in "$signed/$binary"
 done
