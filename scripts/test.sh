@@ -4,8 +4,9 @@
 # and the Windows tests under Wine and Xvfb: against the shipped 32-bit binaries where the host
 # runs 32-bit code, else against the 64-bit build of the same sources (scripts/host-kind.sh).
 # The Windows tests spend their time in the product's fixed sleeps, so they run side by side in
-# several Wine sessions (scripts/wine-tests.sh) and in the background, while the native tree is
-# built and the other groups run.
+# several Wine sessions (scripts/wine-tests.sh), in the background from the moment their tree is
+# built; so does the release kit's test, which needs only the Windows trees. The native tree is
+# built and the other groups run meanwhile.
 # One status line per stage, with its seconds; the whole output of each is in build/logs/
 # (scripts/stage.sh). The last line says how long the whole command took.
 set -euo pipefail
@@ -23,14 +24,16 @@ ORB_TREES="win32 $wine_tree" "$root/scripts/build.sh"
 orb_host_note
 orb_stage "test-wine-$wine_tree" "$root/scripts/wine-tests.sh" "$ORB_WINE_TREE" &
 wine_tests=$!
+orb_stage test-release-kit "$root/tests/kit/kit_test.sh" &
+kit_test=$!
 
 status=0
+orb_stage test-shipped-binaries ctest --test-dir build/win32 --output-on-failure || status=1
 ORB_INSTALLED=1 ORB_TREES=native "$root/scripts/build.sh" || status=1
 [ "$status" -ne 0 ] ||
   orb_stage test-native ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
-orb_stage test-shipped-binaries ctest --test-dir build/win32 --output-on-failure || status=1
-orb_stage test-release-kit "$root/tests/kit/kit_test.sh" || status=1
 orb_stage test-fuzzers "$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
+wait "$kit_test" || status=1
 wait "$wine_tests" || status=1
 
 elapsed=$((SECONDS - start))

@@ -34,7 +34,11 @@ start)
       dir=$(session_dir "$k")
       rm -rf "$dir" && mkdir -p "$dir"
       cp "$build/wine-arch" "$dir/"
-      cp -a "$build/wineprefix" "$dir/wineprefix"
+      # Wine's own DLLs (about 600 MB in system32) are hard links: no test writes there. The rest,
+      # the registry files among them, is copied.
+      mkdir -p "$dir/wineprefix"
+      tar -C "$build/wineprefix" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$dir/wineprefix" -xf -
+      cp -al "$build/wineprefix/drive_c/windows/system32" "$dir/wineprefix/drive_c/windows/"
     done
   fi
   pids=()
