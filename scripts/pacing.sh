@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# pacing.sh: prints the pacing of every wizard step (wall time over the waits the step is
-# specified with) for both consoles, in a Wine session of its own: on Wine's virtual desktop, or
-# with ORB_WINE_DESKTOP=0 on the bare display. Builds nothing: run scripts/build.sh first.
+# pacing.sh: prints the pacing of every wizard step (wall time over the fixed waits the step is
+# made of) for both consoles, in a Wine session of its own on Wine's virtual desktop. Builds
+# nothing: run scripts/build.sh first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -4,10 +4,6 @@
 #        (created on first use); their PIDs are kept in BUILD_DIR/wine-session.
 #        Every Wine program of the session opens on Wine's virtual desktop "shell" of 1024 x 768,
 #        with a taskbar and a notification area, as on a Windows user's desktop.
-#        ORB_WINE_DESKTOP=0 gives the older form, kept for comparisons: Wine's windows go straight
-#        onto the bare X display, except for the programs that need the desktop (the tray test,
-#        the wizard demo: $desktop_programs below), which Wine opens for the first of them and
-#        closes after the last.
 # stop:  ends every Wine process of the prefix, then the wineserver, the pointer holder and Xvfb,
 #        by their PIDs.
 set -euo pipefail
@@ -23,8 +19,6 @@ wait_for() {
   for (( i = 0; i < limit; i++ )); do "$@" && return 0; sleep 0.1; done
   return 1
 }
-# The programs that open on Wine's virtual desktop "shell" in either form of the session.
-desktop_programs="tray_e2e_test.exe wizard_demo.exe"
 desktop_shown() { xwininfo -root -tree -display "$DISPLAY" 2>/dev/null | grep -q '"shell - Wine desktop"'; }
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 dead() { ! alive "$1"; }
@@ -92,27 +86,17 @@ start)
     "${wine_command[@]}" wineboot </dev/null >"$dir/wineboot.log" 2>&1
   fi
   # A Wine program started from outside Wine opens on the desktop named by the registry value
-  # "Desktop" of HKCU\Software\Wine\AppDefaults\<program>\Explorer, else of
-  # HKCU\Software\Wine\Explorer, else on the bare display; the programs it starts inherit it.
-  # Wine gives a taskbar only to a desktop named "shell".
+  # "Desktop" of HKCU\Software\Wine\Explorer (else on the bare display, where Wine waits at every
+  # window close for a window manager that isn't there); the programs it starts inherit it. Wine
+  # gives a taskbar only to a desktop named "shell".
   reg=$dir/desktop.reg
-  {
-    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"shell"="1024x768"\n'
-    for program in $desktop_programs; do
-      printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\Explorer]\n"Desktop"="shell"\n' "$program"
-    done
-    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n'
-    if [ "${ORB_WINE_DESKTOP:-1}" = 1 ]; then printf '"Desktop"="shell"\n'; else printf '"Desktop"=-\n'; fi
-  } >"$reg"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"shell"="1024x768"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="shell"\n' >"$reg"
   "${wine_command[@]}" regedit /S "Z:${reg//\//\\}" </dev/null >>"$dir/wineboot.log" 2>&1
-  desktop="bare display, the virtual desktop \"shell\" for $desktop_programs"
-  if [ "${ORB_WINE_DESKTOP:-1}" = 1 ]; then
-    setsid "${wine_command[@]}" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
-    echo $! > "$dir/explorer.pid"
-    wait_for 60 desktop_shown ||
-      { echo "wine-session: the virtual desktop did not appear" >&2; cat "$dir/explorer.log" >&2; exit 1; }
-    desktop="virtual desktop \"shell\" 1024x768 for every program, explorer $(cat "$dir/explorer.pid")"
-  fi
+  setsid "${wine_command[@]}" explorer.exe /desktop=shell,1024x768 </dev/null >"$dir/explorer.log" 2>&1 &
+  echo $! > "$dir/explorer.pid"
+  wait_for 60 desktop_shown ||
+    { echo "wine-session: the virtual desktop did not appear" >&2; cat "$dir/explorer.log" >&2; exit 1; }
+  desktop="virtual desktop \"shell\" 1024x768, explorer $(cat "$dir/explorer.pid")"
   echo "wine-session: DISPLAY=$DISPLAY, $desktop, wineserver $(cat "$dir/wineserver.pid"), Xvfb $(cat "$dir/xvfb.pid")"
   ;;
 stop)
