@@ -58,7 +58,8 @@ start)
   source "$here/wine-env.sh" "$2"
   # Holds the X pointer so that Wine keeps the cursor to itself (tools/pointer_hold).
   holder=$wine_build/pointer_hold
-  if [ ! -x "$holder" ] || [ "$here/../tools/pointer_hold/pointer_hold.c" -nt "$holder" ]; then
+  if [ ! -x "$holder" ] || [ "$here/../tools/pointer_hold/pointer_hold.c" -nt "$holder" ] ||
+     [ "$here/../tools/pointer_hold/parked_pointer.h" -nt "$holder" ]; then
     cc -O2 -Wall -o "$holder" "$here/../tools/pointer_hold/pointer_hold.c" -lX11
   fi
   setsid "$holder" >"$dir/pointer_hold.log" 2>&1 &

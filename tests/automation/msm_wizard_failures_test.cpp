@@ -6,22 +6,25 @@
 #include <vector>
 
 #include "msm_wizard_fixture.h"
+#include "tools/pointer_hold/parked_pointer.h"
 
 namespace orbtest {
 namespace {
 
-// The cursor where a test put it, to show that a step clicked nowhere.
+// The cursor where a test put it, to show that a step clicked nowhere: where the session's X
+// pointer rests, since Wine reads the cursor from it once the cursor has stood still for 100 ms.
 POINT ParkCursor()
 {
+    constexpr int kX = ORB_PARKED_POINTER_X, kY = ORB_PARKED_POINTER_Y;
     PumpMessages();
-    SetCursorPos(7, 9);
+    SetCursorPos(kX, kY);
     POINT at = {};
     WaitFor(
         [&] {
-            if (!GetCursorPos(&at) || (at.x == 7 && at.y == 9))
+            if (!GetCursorPos(&at) || (at.x == kX && at.y == kY))
                 return true;
             PumpMessages();
-            SetCursorPos(7, 9);
+            SetCursorPos(kX, kY);
             return false;
         },
         std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(10));

@@ -8,11 +8,19 @@
  * exactly what synthetic input (SendInput, mouse_event) reads. Nothing in the session uses the
  * X pointer itself: Xvfb has no mouse.
  *
+ * The X pointer itself is first put where the tests park the cursor (parked_pointer.h), in the
+ * top left corner, and stays there. Wine answers GetCursorPos from the X pointer once the cursor
+ * has not changed for 100 ms (traced with WINEDEBUG=+cursor: "pointer at ... server pos ...");
+ * with the pointer left where Xvfb starts it, in the middle of the screen, a parked cursor now and
+ * then read as (512, 384).
+ *
  * Built and started by scripts/wine-session.sh before the wineserver; prints "held" once the
  * grab is taken, then waits for the end of the display or a signal. */
 #include <X11/Xlib.h>
 #include <stdio.h>
 #include <unistd.h>
+
+#include "parked_pointer.h"
 
 int main(void)
 {
@@ -22,6 +30,7 @@ int main(void)
         return 1;
     }
     const Window root = DefaultRootWindow(display);
+    XWarpPointer(display, None, root, 0, 0, 0, 0, ORB_PARKED_POINTER_X, ORB_PARKED_POINTER_Y);
     const unsigned int events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     int tries = 0;
     while (XGrabPointer(display, root, False, events, GrabModeAsync, GrabModeAsync, None, None,
