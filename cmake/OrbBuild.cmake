@@ -1,8 +1,5 @@
 # Shared settings and helpers of every build tree.
 
-# GetProcAddress results are cast to their real function types, as Windows code does.
-set(ORB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
-
 # ORB_TREE says which build tree is being configured; every CMakeLists.txt decides by it alone
 # what the tree holds (scripts/build.sh and scripts/fuzz.sh configure the trees):
 #   native   host g++ (build/native): the portable logic, with no <windows.h>, and its unit tests;
@@ -60,6 +57,14 @@ elseif(ORB_TREE STREQUAL "tests")
   add_subdirectory(${ORB_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 endif()
 
+# The warnings of every C and C++ target of this project (not of the resource scripts, nor of
+# GoogleTest, added above). GetProcAddress results are cast to their real function types, as
+# Windows code does.
+add_library(orb_warnings INTERFACE)
+target_compile_options(orb_warnings INTERFACE
+  $<$<COMPILE_LANGUAGE:C,CXX>:-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type>)
+link_libraries(orb_warnings)
+
 if(WIN32)
   # The deliverables, the stand-ins and the Windows tests end up side by side.
   set(ORB_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
@@ -76,16 +81,16 @@ if(WIN32)
                       "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>")
 endif()
 if(ORB_TREE STREQUAL "tests")
-  # Windows tests run under Wine, in one session (prefix, wineserver, Xvfb) per test run, with a
-  # prefix of this tree's bitness (scripts/wine-env.sh reads it from here).
+  # Windows tests run under Wine, in sessions (prefix, wineserver, Xvfb) of the test run, with
+  # prefixes of this tree's bitness (testing/session/wine-env.sh reads it from here).
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win32\n")
   else()
     file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win64\n")
   endif()
-  # ORB_WINE_SESSIONS (scripts/wine-tests.sh sets it) sessions, 1 when unset.
-  set(ORB_WINE_SESSIONS ${CMAKE_SOURCE_DIR}/scripts/wine-sessions.sh)
-  set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
+  # ORB_WINE_SESSIONS (testing/session/wine-tests.sh sets it) sessions, 1 when unset.
+  set(ORB_WINE_SESSIONS ${CMAKE_SOURCE_DIR}/testing/session/wine-sessions.sh)
+  set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/testing/session/wine-exec.sh)
   add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSIONS} start ${CMAKE_BINARY_DIR})
   add_test(NAME wine_session_stop COMMAND ${ORB_WINE_SESSIONS} stop ${CMAKE_BINARY_DIR})
   set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
@@ -108,33 +113,31 @@ function(orb_add_native_test name)
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# orb_add_wine_test(name [SOURCES ... | COMMAND program] [LIBS ...] [DEPENDS ...] [DEFINITIONS ...]
-#                   [INCLUDES ...] [ARGS ...] [TIMEOUT s] [COST n] [RUNNER script arg]
-#                   [LABELS ...] [WILL_FAIL]):
+# orb_add_wine_test(name SOURCES ... | COMMAND program  [LIBS ...] [DEPENDS ...] [DEFINITIONS ...]
+#                   [ARGS ...] [RUNNER script arg] [PROPERTIES name value ...]):
 # every test that runs under Wine, registered in the tests tree only (nothing in the others).
-# With SOURCES, a GoogleTest program built from them; with COMMAND, a program built elsewhere.
-# It runs as one CTest test through scripts/wine-exec.sh BUILD PROGRAM ARGS, or through RUNNER,
-# called as "script BUILD arg PROGRAM ARGS". Each test holds one Wine session to itself (CTest
-# resource "wine": scripts/wine-tests.sh runs the tests side by side, one per session, each
-# session with its own prefix, display and desktop); without CTest's resource allocation every
-# test runs in the tree's own session, one at a time. COST: its run time in seconds when it is
-# long, so that CTest starts it early.
+# With SOURCES, a GoogleTest program built from them, linked with LIBS, built after DEPENDS (the
+# DLLs and programs it loads or starts), compiled with DEFINITIONS; with COMMAND, a program built
+# elsewhere. It runs as one CTest test through testing/session/wine-exec.sh BUILD PROGRAM ARGS, or
+# through RUNNER, called as "script BUILD arg PROGRAM ARGS". PROPERTIES are CTest test properties
+# as set_tests_properties takes them: TIMEOUT (300 s unless given), COST (its run time in seconds
+# when it is long, so that CTest starts it early), LABELS, WILL_FAIL. Each test holds one Wine
+# session to itself (CTest resource "wine": testing/session/wine-tests.sh runs the tests side by
+# side, one per session, each session with its own prefix, display and desktop); without CTest's
+# resource allocation every test runs in the tree's own session, one at a time.
 function(orb_add_wine_test name)
   if(NOT ORB_TREE STREQUAL "tests")
     return()
   endif()
-  cmake_parse_arguments(T "WILL_FAIL" "TIMEOUT;COMMAND;COST"
-                        "SOURCES;LIBS;ARGS;DEPENDS;DEFINITIONS;INCLUDES;RUNNER;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "COMMAND" "SOURCES;LIBS;DEPENDS;DEFINITIONS;ARGS;RUNNER;PROPERTIES" ${ARGN})
   if(T_SOURCES)
     add_executable(${name} ${T_SOURCES})
-    target_compile_options(${name} PRIVATE ${ORB_WARNINGS})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${T_INCLUDES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     if(T_DEFINITIONS)
       target_compile_definitions(${name} PRIVATE ${T_DEFINITIONS})
     endif()
@@ -145,24 +148,15 @@ function(orb_add_wine_test name)
   else()
     set(program ${T_COMMAND})
   endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 300)
-  endif()
   if(T_RUNNER)
     list(POP_FRONT T_RUNNER runner)
     add_test(NAME ${name} COMMAND ${runner} ${CMAKE_BINARY_DIR} ${T_RUNNER} ${program} ${T_ARGS})
   else()
     add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${program} ${T_ARGS})
   endif()
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1 TIMEOUT ${T_TIMEOUT})
-  if(T_COST)
-    set_tests_properties(${name} PROPERTIES COST ${T_COST})
-  endif()
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
-  endif()
-  if(T_WILL_FAIL)
-    set_tests_properties(${name} PROPERTIES WILL_FAIL TRUE)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1 TIMEOUT 300)
+  if(T_PROPERTIES)
+    set_tests_properties(${name} PROPERTIES ${T_PROPERTIES})
   endif()
 endfunction()
 
@@ -179,14 +173,4 @@ function(orb_deliverable target file)
   else()
     set(ORB_TAKE_SHIPPED FALSE PARENT_SCOPE)
   endif()
-endfunction()
-
-# orb_add_subdirectories(): adds every subfolder of the current folder that has a CMakeLists.txt.
-function(orb_add_subdirectories)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  foreach(child ${children})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
-      add_subdirectory(${child})
-    endif()
-  endforeach()
 endfunction()

@@ -17,7 +17,7 @@ packages=(
   x11-utils libx11-dev
 )
 if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then
-  # gcc-multilib: the session's 32-bit Wine loads a 32-bit build of tools/no_keymap_sync.
+  # gcc-multilib: the session's 32-bit Wine loads a 32-bit build of testing/x11/no_keymap_sync.
   packages+=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix wine32:i386 gcc-multilib)
 else
   packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)

@@ -3,7 +3,7 @@
 # Utility? scripts/package.sh --release asks before it builds. Exits 0, or prints one line that
 # says why not and exits with the reason's own code:
 #   4  TOOL is this project's stand-in (the marker in its version resource,
-#      standins/raidcfg32/raidcfg32_version.rc)
+#      testing/standins/raidcfg32/raidcfg32_version.rc)
 #   5  TOOL is not a 32-bit Windows console program (PE32, subsystem "Windows CUI"), as Intel's is
 #   6  TOOL's version resource does not name Intel as its company, and ORB_RAIDCFG32_SHA256 is not
 #      TOOL's SHA-256 (the release engineer names the exact file to accept a tool without one)

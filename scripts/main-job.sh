@@ -21,20 +21,20 @@ ORB_TREES=$trees ORB_TARGETS=main_job "$root/scripts/build.sh"
 # Where the host runs 32-bit code, the shipped binaries run under 32-bit Wine.
 build=$ORB_WINE_TREE
 orb_host_note
-machine=${ORB_MACHINE:-tools/simulated_machine/machines/default.json}
+machine=${ORB_MACHINE:-testing/simulated_machine/machines/default.json}
 case $machine in /*) ;; *) machine=$root/$machine ;; esac
 
 # The session's wineserver, Xvfb and every Wine process of the prefix end with it.
-trap '"$root/scripts/wine-session.sh" stop "$build" >"$orb_log_dir/wine-session-stop.log" 2>&1' EXIT
-orb_stage wine-session "$root/scripts/wine-session.sh" start "$build"
+trap '"$root/testing/session/wine-session.sh" stop "$build" >"$orb_log_dir/wine-session-stop.log" 2>&1' EXIT
+orb_stage wine-session "$root/testing/session/wine-session.sh" start "$build"
 
 echo "== orbinv --machine $machine"
 # Wine sees the Unix file system as drive Z:.
-"$root/scripts/wine-exec.sh" "$build" "$build/bin/orbinv.exe" --machine "Z:$machine"
+"$root/testing/session/wine-exec.sh" "$build" "$build/bin/orbinv.exe" --machine "Z:$machine"
 
 echo
 shot=$root/$build/wizard-demo.bmp
-"$root/scripts/wine-exec.sh" "$build" "$build/bin/wizard_demo.exe" "Z:$shot"
+"$root/testing/session/wine-exec.sh" "$build" "$build/bin/wizard_demo.exe" "Z:$shot"
 if [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" 2>/dev/null; then
   rm -f "$shot"
   echo "screenshot of the console in the middle of the run: ${shot%.bmp}.png"

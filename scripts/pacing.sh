@@ -7,9 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source "$root/scripts/host-kind.sh"
 build=$ORB_WINE_TREE
-trap '"$root/scripts/wine-session.sh" stop "$build" >/dev/null' EXIT
-"$root/scripts/wine-session.sh" start "$build"
-run() { "$root/scripts/wine-exec.sh" "$build" "$@" </dev/null 2>&1 | grep -v '^\[\|^Note:\|^Running main'; }
+trap '"$root/testing/session/wine-session.sh" stop "$build" >/dev/null' EXIT
+"$root/testing/session/wine-session.sh" start "$build"
+run() { "$root/testing/session/wine-exec.sh" "$build" "$@" </dev/null 2>&1 | grep -v '^\[\|^Note:\|^Running main'; }
 echo "== Matrix Storage Manager steps"
 run "$build/bin/msm_wizard_test.exe" --gtest_filter='MsmPacing.*'
 echo "== Rapid Storage Technology steps"

@@ -4,9 +4,9 @@
 # and the Windows tests under Wine and Xvfb: against the shipped 32-bit binaries where the host
 # runs 32-bit code, else against the 64-bit build of the same sources (scripts/host-kind.sh).
 # The Windows tests spend their time in the product's fixed sleeps, so they run side by side in
-# several Wine sessions (scripts/wine-tests.sh), in the background from the moment their tree is
-# built; so does the release kit's test, which needs only the Windows trees. The native tree is
-# built and the other groups run meanwhile.
+# several Wine sessions (testing/session/wine-tests.sh), in the background from the moment their
+# tree is built; so does the release kit's test, which needs only the Windows trees. The native
+# tree is built and the other groups run meanwhile.
 # One status line per stage, with its seconds; the whole output of each is in build/logs/
 # (scripts/stage.sh). The last line says how long the whole command took.
 set -euo pipefail
@@ -22,7 +22,7 @@ wine_tree=${ORB_WINE_TREE#build/}
 # shipped binaries from, then theirs).
 ORB_TREES="win32 $wine_tree" "$root/scripts/build.sh"
 orb_host_note
-orb_stage "test-wine-$wine_tree" "$root/scripts/wine-tests.sh" "$ORB_WINE_TREE" &
+orb_stage "test-wine-$wine_tree" "$root/testing/session/wine-tests.sh" "$ORB_WINE_TREE" &
 wine_tests=$!
 orb_stage test-release-kit "$root/tests/kit/kit_test.sh" &
 kit_test=$!

@@ -5,7 +5,7 @@
 # PROGRAM is a Unix path or a Windows path. It runs in the Wine session of the Windows test tree
 # (build/win32-tests, or build/win64 where the host runs no 32-bit code; ORB_TRACE_TREE=DIR picks
 # another), which is started for the run and stopped after it when none was running.
-#   scripts/trace.sh build/win32-tests/bin/orbinv.exe --machine Z:$PWD/tools/simulated_machine/machines/default.json
+#   scripts/trace.sh build/win32-tests/bin/orbinv.exe --machine Z:$PWD/testing/simulated_machine/machines/default.json
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -lt 1 ]; then
@@ -22,10 +22,10 @@ fi
 
 started=no
 if [ ! -s "$build/wine-session/display" ]; then
-  "$root/scripts/wine-session.sh" start "$build" >&2
+  "$root/testing/session/wine-session.sh" start "$build" >&2
   started=yes
 fi
-stop() { [ "$started" = no ] || "$root/scripts/wine-session.sh" stop "$build" >/dev/null; }
+stop() { [ "$started" = no ] || "$root/testing/session/wine-session.sh" stop "$build" >/dev/null; }
 trap stop EXIT
 
 program=$1
@@ -36,5 +36,5 @@ if [ -e "$program" ]; then
   program=${program//\//\\}
 fi
 status=0
-"$root/scripts/wine-exec.sh" "$build" "$viewer" "$program" "$@" || status=$?
+"$root/testing/session/wine-exec.sh" "$build" "$viewer" "$program" "$@" || status=$?
 exit "$status"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/folders_win32.h"  // RemoveTree
+#include "testing/support/folders_win32.h"  // RemoveTree
 
 std::string ProgramFiles();
 std::string IntelFolder();  // <Program Files>\Intel

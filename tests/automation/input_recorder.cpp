@@ -1,6 +1,6 @@
 #include "input_recorder.h"
 
-#include "tests/support/line_diff.h"
+#include "testing/support/line_diff.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "msm_wizard_fixture.h"
-#include "tools/pointer_hold/parked_pointer.h"
+#include "testing/x11/pointer_hold/parked_pointer.h"
 
 namespace orbtest {
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "standins/console_common/console_entries.h"
-#include "standins/console_control/console_control_win32.h"
-#include "standins/console_control/input_win32.h"
-#include "tests/automation/harness/same_events.h"
+#include "testing/console_compare/same_events.h"
+#include "testing/standins/console_common/console_entries.h"
+#include "testing/standins/console_control/console_control_win32.h"
+#include "testing/standins/console_control/input_win32.h"
 
 namespace orbtest {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "rst_wizard_fixture.h"
-#include "tools/debug_output/debug_output_win32.h"
+#include "testing/debug_output/debug_output_win32.h"
 
 namespace orbtest {
 namespace {

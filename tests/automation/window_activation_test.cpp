@@ -8,7 +8,7 @@
 
 #include "automation/keyscript/key_script_sender.h"
 #include "test_window.h"
-#include "tests/support/wait_for.h"
+#include "testing/support/wait_for.h"
 
 namespace {
 
@@ -298,7 +298,7 @@ TEST_F(WindowActivation, WindowReceivesTheKeysOfAScript)
 
 // A synthetic modifier stays down while the focus moves between windows. Wine would set it to the
 // X keyboard's state (never down) whenever X tells a process it got the focus, which on the
-// virtual desktop follows every activation; the session prevents that (tools/no_keymap_sync),
+// virtual desktop follows every activation; the session prevents that (testing/x11/no_keymap_sync),
 // and without it every key script could lose its Alt or Shift half way.
 TEST_F(WindowActivation, ModifierStaysDownWhileTheFocusMoves)
 {

@@ -11,14 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include "standins/console_common/console_entries.h"
-#include "standins/console_control/console_control_win32.h"
+#include "testing/debug_output/debug_output_win32.h"
+#include "testing/simulated_machine/simulated_machine.h"
+#include "testing/standins/console_common/console_entries.h"
+#include "testing/standins/console_control/console_control_win32.h"
+#include "testing/support/wait_for.h"
 #include "tests/automation/held_culture.h"
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/inventory/machine_helpers.h"
-#include "tests/support/wait_for.h"
-#include "tools/debug_output/debug_output_win32.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // orb2.dll loaded as the main application loads it and questioned through KVFunc only, on
-// simulated machines: its device calls go to tools/simulated_machine through its import table.
+// simulated machines: its device calls go to testing/simulated_machine through its import table.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/simulated_machine/device_answers.h"
+#include "testing/simulated_machine/simulated_machine.h"
 #include "tests/inventory/orb2_fixture.h"
-#include "tools/simulated_machine/device_answers.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

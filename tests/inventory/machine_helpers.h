@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/simulated_machine/simulated_machine.h"
+#include "testing/simulated_machine/simulated_machine.h"
 
 inline simulated_machine::Machine DefaultMachine()
 {

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "inventory/orb2.h"
-#include "tests/support/wait_for.h"
-#include "tools/simulated_machine/simulated_machine.h"
+#include "testing/simulated_machine/simulated_machine.h"
+#include "testing/support/wait_for.h"
 
 // A file of the RAID tool's run: the Windows folder + "\\" + name.
 inline std::string WindowsFile(const char* name)

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/simulated_machine/simulated_machine.h"
 #include "tests/inventory/orb2_fixture.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/simulated_machine/device_answers.h"  // DescriptorAnswer
+#include "testing/simulated_machine/simulated_machine.h"
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/inventory/machine_helpers.h"
 #include "tests/inventory/process_usage.h"
-#include "tools/simulated_machine/device_answers.h"  // DescriptorAnswer
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

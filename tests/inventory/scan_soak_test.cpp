@@ -16,9 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/simulated_machine/simulated_machine.h"
 #include "tests/inventory/orb2_fixture.h"
 #include "tests/inventory/process_usage.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

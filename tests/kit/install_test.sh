@@ -9,7 +9,7 @@
 set -uo pipefail
 kit=${1:?usage: install_test.sh KIT SESSION MAIN_APPLICATION} session=${2:?} main_app=${3:?}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-wine() { "$root/scripts/wine-exec.sh" "$session" "$@"; }
+wine() { "$root/testing/session/wine-exec.sh" "$session" "$@"; }
 unix_path() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 poll() {  # poll SECONDS COMMAND...
   local i

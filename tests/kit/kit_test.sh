@@ -204,11 +204,11 @@ else
 fi
 session=$work/wine
 mkdir -p "$session" && echo "$wine_arch" >"$session/wine-arch"
-trap 'scripts/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
-check "a Wine session with a fresh prefix" scripts/wine-session.sh start "$session"
+trap 'testing/session/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
+check "a Wine session with a fresh prefix" testing/session/wine-session.sh start "$session"
 run_sample() {
   cp "$wine_kit/bin/orb2.dll" "$wine_kit/bin/OrbLib.dll" "$sample_dir/" &&
-    scripts/wine-exec.sh "$session" "$sample_dir/orb_sample.exe"
+    testing/session/wine-exec.sh "$session" "$sample_dir/orb_sample.exe"
 }
 check "the sample caller's checks pass under Wine against the signed DLLs" run_sample
 check "the kit installed as its guide says starts the main application" \

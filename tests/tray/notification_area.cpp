@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tests/support/wait_for.h"
+#include "testing/support/wait_for.h"
 
 namespace traytest {
 

@@ -7,7 +7,7 @@ set -uo pipefail
 build=$1 log=$2
 shift 2
 root=$(cd "$(dirname "$0")/../.." && pwd)
-"$root/scripts/wine-exec.sh" "$build" "$@" >"$log" 2>&1 </dev/null
+"$root/testing/session/wine-exec.sh" "$build" "$@" >"$log" 2>&1 </dev/null
 status=$?
 cat "$log"
 exit "$status"

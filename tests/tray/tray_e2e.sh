@@ -6,14 +6,14 @@
 set -uo pipefail
 build=$1 artifacts=$2 program=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
-source "$root/scripts/wine-env.sh" "$build"
+source "$root/testing/session/wine-env.sh" "$build"
 mkdir -p "$artifacts"
 rm -f "$artifacts"/*.request "$artifacts"/*.done
 log=$artifacts/tray_e2e_test.log
 start=$(date +%s.%N)
 
 # Output to a file: Wine's services started by the test inherit it (see run_logged.sh).
-ORB_TRAY_ARTIFACTS="Z:${artifacts//\//\\}" "$root/scripts/wine-exec.sh" "$build" "$program" \
+ORB_TRAY_ARTIFACTS="Z:${artifacts//\//\\}" "$root/testing/session/wine-exec.sh" "$build" "$program" \
   >"$log" 2>&1 </dev/null &
 pid=$!
 

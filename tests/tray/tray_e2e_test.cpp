@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "notification_area.h"
-#include "tests/support/wait_for.h"
+#include "testing/support/wait_for.h"
 
 namespace {
 

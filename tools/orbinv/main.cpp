@@ -12,7 +12,7 @@
 //   --trace         print orb2.dll's trace of the scan (its debug strings, one line per decision)
 //                   to standard error; caught in this process, so none when orbinv itself runs
 //                   under a debugger (which gets them instead)
-//   --machine FILE  scan the machine described in FILE (tools/simulated_machine) instead of this
+//   --machine FILE  scan the machine described in FILE (testing/simulated_machine) instead of this
 //                   one: orb2.dll's device calls are redirected through its import table, the RAID
 //                   tool runs for real with the description's "raid_state"
 //   --record FILE   also write a description of the machine scanned, from the answers orb2.dll
@@ -29,9 +29,9 @@
 #include <string>
 
 #include "inventory/orb2.h"
-#include "tools/debug_output/debug_output_win32.h"
+#include "testing/debug_output/debug_output_win32.h"
+#include "testing/simulated_machine/simulated_machine.h"
 #include "tools/orbinv/inventory_view.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/debug_output/debug_output_win32.h"
-#include "tools/simulated_machine/simulated_machine.h"
+#include "testing/debug_output/debug_output_win32.h"
+#include "testing/simulated_machine/simulated_machine.h"
 
 namespace {
 

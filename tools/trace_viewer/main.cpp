@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/debug_output/debug_output_win32.h"
+#include "testing/debug_output/debug_output_win32.h"
 
 namespace {
 

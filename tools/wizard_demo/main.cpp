@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "standins/console_control/console_control_win32.h"
-#include "standins/console_control/input_win32.h"
-#include "tools/debug_output/debug_output_win32.h"
+#include "testing/debug_output/debug_output_win32.h"
+#include "testing/standins/console_control/console_control_win32.h"
+#include "testing/standins/console_control/input_win32.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "inventory/raid_report/raid_report_parser.h"
 #include "inventory/raid_report/raid_report_win32.h"
 #include "inventory/raid_report/report_buffer.h"
-#include "tests/support/file_text_win32.h"
-#include "tests/support/wait_for.h"
+#include "testing/support/file_text_win32.h"
+#include "testing/support/wait_for.h"
 
 namespace {
 

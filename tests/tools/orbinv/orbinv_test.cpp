@@ -12,9 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "orb_version.h"
-#include "tests/support/file_text_win32.h"
+#include "testing/simulated_machine/simulated_machine.h"
+#include "testing/support/file_text_win32.h"
 #include "tools/orbinv/inventory_view.h"
-#include "tools/simulated_machine/simulated_machine.h"
 
 namespace {
 
