@@ -18,20 +18,25 @@ source "$root/scripts/host-kind.sh"
 source "$root/scripts/stage.sh"
 wine_tree=${ORB_WINE_TREE#build/}
 
-# The Windows tests' tree first (on a host that runs 32-bit code, the product tree they take the
-# shipped binaries from, then theirs).
-ORB_TREES="win32 $wine_tree" "$root/scripts/build.sh"
+# The Windows tests' tree first: on a host that runs 32-bit code, the product tree they take the
+# shipped binaries from, then theirs; elsewhere the 64-bit tree alone, and the product tree while
+# the Windows tests run.
+if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then first="win32 $wine_tree" later=""; else first=$wine_tree later=win32; fi
+ORB_TREES=$first "$root/scripts/build.sh"
 orb_host_note
+status=0
 orb_stage "test-wine-$wine_tree" "$root/testing/session/wine-tests.sh" "$ORB_WINE_TREE" &
 wine_tests=$!
+[ -z "$later" ] || ORB_INSTALLED=1 ORB_TREES=$later "$root/scripts/build.sh" || status=1
 orb_stage test-release-kit "$root/tests/kit/kit_test.sh" &
 kit_test=$!
 
-status=0
 orb_stage test-shipped-binaries ctest --test-dir build/win32 --output-on-failure || status=1
-ORB_INSTALLED=1 ORB_TREES=native "$root/scripts/build.sh" || status=1
-[ "$status" -ne 0 ] ||
+if ORB_INSTALLED=1 ORB_TREES=native "$root/scripts/build.sh"; then
   orb_stage test-native ctest --test-dir build/native --output-on-failure -j "$(nproc)" || status=1
+else
+  status=1
+fi
 orb_stage test-fuzzers "$root/scripts/fuzz.sh" "${ORB_FUZZ_SECONDS:-8}" || status=1
 wait "$kit_test" || status=1
 wait "$wine_tests" || status=1
