@@ -29,7 +29,7 @@ if ! grep -qE '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers" ||
   exit 5
 fi
 
-company=$(grep -A1 -xF CompanyName <<<"$texts" | sed -n 2p)
+company=$(grep -A1 -xF CompanyName <<<"$texts" | sed -n 2p | cut -c1-100)  # the file's text: cut
 if [[ "$company" != Intel* ]]; then
   sum=$(sha256sum "$tool" | cut -d' ' -f1)
   if [ "${ORB_RAIDCFG32_SHA256:-}" != "$sum" ]; then

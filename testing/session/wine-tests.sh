@@ -9,13 +9,13 @@ set -euo pipefail
 build=$(cd "${1:?usage: wine-tests.sh BUILD_DIR [CTEST_ARGS...]}" && pwd)
 shift
 export ORB_WINE_SESSIONS=${ORB_WINE_SESSIONS:-4}
-spec=$build/wine-sessions.json
+sessions=$build/wine-sessions.json  # CTest's resource file: one slot per session
 {
   printf '{"version": {"major": 1, "minor": 0}, "local": [{"wine": ['
   for ((k = 0; k < ORB_WINE_SESSIONS; k++)); do
     printf '%s{"id": "%d", "slots": 1}' "$([ "$k" -gt 0 ] && echo ', ')" "$k"
   done
   printf ']}]}\n'
-} >"$spec"
-exec ctest --test-dir "$build" --resource-spec-file "$spec" -j "$ORB_WINE_SESSIONS" \
+} >"$sessions"
+exec ctest --test-dir "$build" --resource-spec-file "$sessions" -j "$ORB_WINE_SESSIONS" \
   --output-on-failure -LE bench "$@"
