@@ -75,9 +75,11 @@ if(WIN32)
   set(CMAKE_SHARED_MODULE_PREFIX "")
   enable_language(RC)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
-  # The debug information names source and build files relative to the tree, so that the same
-  # commit built in any folder gives the same bytes (the kit test compares two such builds).
-  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src>"
+  # CodeView debug information (the PDBs), which names source and build files relative to the tree
+  # and leaves the compiler's command line out, so that the same commit built in any folder gives
+  # the same bytes (the kit test compares two such builds).
+  add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-gcodeview;-gno-codeview-command-line>"
+                      "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src>"
                       "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>")
 endif()
 if(ORB_TREE STREQUAL "tests")

@@ -1,13 +1,20 @@
 # Shared part of the MinGW-w64 toolchain files. ORB_MINGW_PREFIX names the target triple and
-# ORB_MINGW_THREADS the compilers' thread model:
-#  - win32: no threading runtime at all. The deliverables are built with these: the posix
-#    compilers link winpthreads statically, which imports KERNEL32!GetTickCount64, and Windows XP
-#    refuses to load a binary that imports a function it lacks.
-#  - posix: winpthreads, which std::mutex and so GoogleTest need. The test trees use these.
+# ORB_MINGW_THREADS the thread model of the MinGW-w64 GCC runtime (libstdc++, libgcc) linked in:
+#  - win32: no threading runtime at all. The deliverables are built with it: the posix runtime
+#    links winpthreads statically, which imports KERNEL32!GetTickCount64, and Windows XP refuses
+#    to load a binary that imports a function it lacks.
+#  - posix: winpthreads, which std::mutex and so GoogleTest need. The test trees use it.
+#
+# The compiler is clang 16 and the linker LLD, against MinGW-w64's headers and import libraries
+# and that GCC runtime: they write CodeView debug information and a PDB beside every binary, which
+# Windows debuggers read, and clang 16 keeps the build folder's paths out of it
+# (-gno-codeview-command-line), so that the same commit built in any folder gives the same bytes.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER   ${ORB_MINGW_PREFIX}-gcc-${ORB_MINGW_THREADS})
-set(CMAKE_CXX_COMPILER ${ORB_MINGW_PREFIX}-g++-${ORB_MINGW_THREADS})
+set(CMAKE_C_COMPILER   clang-16)
+set(CMAKE_CXX_COMPILER clang++-16)
+set(CMAKE_C_COMPILER_TARGET   ${ORB_MINGW_PREFIX})
+set(CMAKE_CXX_COMPILER_TARGET ${ORB_MINGW_PREFIX})
 set(CMAKE_RC_COMPILER  ${ORB_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ORB_MINGW_PREFIX})
@@ -15,7 +22,28 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+# clang does not find Debian's GCC runtime folders (/usr/lib/gcc/<triple>/12-win32): name them.
+file(GLOB ORB_MINGW_GCC_DIR /usr/lib/gcc/${ORB_MINGW_PREFIX}/*-${ORB_MINGW_THREADS})
+if(NOT ORB_MINGW_GCC_DIR)
+  message(FATAL_ERROR "no MinGW-w64 GCC runtime in /usr/lib/gcc/${ORB_MINGW_PREFIX}/*-${ORB_MINGW_THREADS}")
+endif()
+list(GET ORB_MINGW_GCC_DIR 0 ORB_MINGW_GCC_DIR)
+set(ORB_LIBSTDCXX ${ORB_MINGW_GCC_DIR}/include/c++)
+set(CMAKE_CXX_FLAGS_INIT
+  "-isystem ${ORB_LIBSTDCXX} -isystem ${ORB_LIBSTDCXX}/${ORB_MINGW_PREFIX} -isystem ${ORB_LIBSTDCXX}/backward")
+
 # Every binary carries its own runtime: it imports Windows system DLLs only.
-# No time stamp in the PE header: two builds of one commit give the same bytes.
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+# No time stamp in the PE header, and the PDB's name and identity come from its content, its paths
+# from a fixed root rather than the build folder: two builds of one commit give the same bytes.
+# Windows XP (5.1) is the oldest system the binaries declare, as GNU ld's defaults did; LLD's are 6.0.
+set(ORB_LINK_FLAGS "-fuse-ld=lld-16 -L${ORB_MINGW_GCC_DIR} -static -static-libgcc -static-libstdc++")
+string(APPEND ORB_LINK_FLAGS " -Wl,--no-insert-timestamp -Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB%"
+       " -Wl,-Xlink=-pdbsourcepath:C:/orb")
+string(APPEND ORB_LINK_FLAGS " -Wl,--major-os-version=5,--minor-os-version=1"
+       " -Wl,--major-subsystem-version=5,--minor-subsystem-version=1")
+if(ORB_MINGW_THREADS STREQUAL "posix")
+  string(APPEND ORB_LINK_FLAGS " -lpthread")  # the posix runtime's threads (winpthreads)
+endif()
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "${ORB_LINK_FLAGS}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${ORB_LINK_FLAGS}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${ORB_LINK_FLAGS}")

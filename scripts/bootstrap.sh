@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine, and nothing that is already there.
 # Safe to run again: a second run only checks and prints "nothing to install".
-# The product is built with the win32 thread-model MinGW-w64 compilers on every host. The Windows
-# tests need the posix compilers (GoogleTest) and Wine of the form the host can run: 32-bit Wine
-# and the i686 compilers where the host runs 32-bit code, else 64-bit Wine and the x86-64 ones.
+# The Windows trees are compiled by clang 16 and linked by LLD 16 (CodeView and PDBs) against
+# MinGW-w64's headers and libraries and its GCC runtime: the win32 thread-model runtime for the
+# product on every host. The Windows tests need the posix runtime (GoogleTest) and Wine of the form
+# the host can run: 32-bit Wine and the i686 runtime where the host runs 32-bit code, else 64-bit
+# Wine and the x86-64 one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/host-kind.sh"
@@ -11,6 +13,7 @@ source "$here/host-kind.sh"
 packages=(
   cmake ninja-build g++ clang llvm libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev nlohmann-json3-dev
+  clang-16 lld-16
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   xvfb x11-apps imagemagick
   lld osslsigncode openssl zip unzip

@@ -6,9 +6,9 @@
 #include "tray/tray_window_win32.h"
 
 // Start counter shared by every running copy of this image: the section "Shared" is readable,
-// writable and shared, and starts again at -1 once no copy runs. Raised by each start, never
-// lowered.
-__attribute__((section("Shared"), shared)) volatile LONG InstanceCount = -1;
+// writable and shared (the link marks it so: tray/CMakeLists.txt), and starts again at -1 once no
+// copy runs. Raised by each start, never lowered.
+__attribute__((section("Shared"))) volatile LONG InstanceCount = -1;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

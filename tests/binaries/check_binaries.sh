@@ -99,11 +99,18 @@ if [ "$processor" = i686 ]; then
   done
 
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee
-  # removes its stack arguments (the assignment operator returns with "ret $0x4"). A stripped
-  # OrbLib.dll (the kit's) names no function to look at.
-  if [ "$("$objdump" -t "$bin/OrbLib.dll" | grep -c 'COrbLib_Assign')" -gt 0 ]; then
-    checks=$((checks + 1))
-    "$objdump" -d "$bin/OrbLib.dll" | grep -A12 '<_\?COrbLib_Assign' | grep -q 'ret\s*\$0x4' ||
+  # removes its stack arguments (the assignment operator, found by its export, returns with
+  # "ret $0x4").
+  checks=$((checks + 1))
+  assign=$(llvm-readobj --coff-exports "$bin/OrbLib.dll" |
+           awk '$1 == "Name:" && $2 == "??4COrbLib@@QAEAAV0@ABV0@@Z" {getline; print $2}')
+  base=$("$objdump" -p "$bin/OrbLib.dll" | awk '$1 == "ImageBase" {print $2}')
+  if [ -z "$assign" ] || [ -z "$base" ]; then
+    fail "OrbLib.dll: no COrbLib assignment operator exported"
+  else
+    start=$((0x$base + assign))
+    code=$("$objdump" -d --start-address=$start --stop-address=$((start + 32)) "$bin/OrbLib.dll")
+    awk '$0 ~ /\tret/ {print; exit}' <<<"$code" | grep -q 'ret *\$0x4' ||
       fail "OrbLib.dll: the COrbLib assignment operator is not thiscall"
   fi
 fi
