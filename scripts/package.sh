@@ -5,7 +5,8 @@
 #   bin/      orb2.dll, OrbLib.dll, orb2_tray.exe (OrbTray.exe under the name it is installed
 #             under), stripped (and signed, see below)
 #   tools/    trace_viewer.exe, for support
-#   debug/    debug information of each binary, linked to it with .gnu_debuglink
+#   debug/    the PDB of each binary (and of the raidcfg32.exe stand-in orb2.dll carries), which
+#             Windows debuggers find by the CodeView record in the binary's debug directory
 #   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib) and MinGW (.dll.a)
 #   def/      orb2.def, OrbLib.def      sample/  a caller that uses every declared symbol
 #   INTEGRATION.txt, RELEASE-NOTES.txt, SHA256SUMS; every text file with CR LF line ends
@@ -19,10 +20,13 @@
 # building anything.
 #
 # Signing: with ORB_SIGN_CERT (PEM certificate chain) and ORB_SIGN_KEY (PEM private key) set, every
-# binary is signed with osslsigncode before packing; without them the kit is unsigned.
+# binary is signed with osslsigncode before packing; without them the kit is unsigned. With
+# ORB_TIMESTAMP_URL also set (an RFC 3161 time-stamp server's address, such as the certificate
+# authority's), every signature is countersigned with the server's time, so that it still verifies
+# after the signing certificate has expired.
 # Two unsigned kits of one commit are byte-identical, wherever their trees are (no time stamps in
-# the PE headers or the zip, fixed order, paths in the debug information relative to the tree); a
-# signature carries its signing time.
+# the PE headers or the zip, fixed order, PDB identities from their content, paths in the debug
+# information relative to the tree); a signature carries its signing time.
 #
 # ORB_KIT_TREE=DIR packs from another build tree (configured here as the product tree if new); a
 # 64-bit tree (build/win64) gives a ...-win64 kit of the same sources, which the tests install
@@ -50,9 +54,9 @@ out=${ORB_KIT_DIR:-build/kit}
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$tree/CMakeCache.txt"; }
 version=$(cache CMAKE_PROJECT_VERSION)
 tool=$(cache ORB_RAIDCFG32)
-case $(basename "$(cache CMAKE_OBJCOPY)") in
-  i686-w64-mingw32-*) prefix=i686-w64-mingw32 machine=i386 bits=win32 ;;
-  x86_64-w64-mingw32-*) prefix=x86_64-w64-mingw32 machine=i386:x86-64 bits=win64 ;;
+case $(basename "$(cache CMAKE_TOOLCHAIN_FILE)") in
+  mingw-i686.cmake) prefix=i686-w64-mingw32 machine=i386 bits=win32 ;;
+  mingw-x86_64.cmake) prefix=x86_64-w64-mingw32 machine=i386:x86-64 bits=win64 ;;
   *) echo "package.sh: $tree is not a MinGW-w64 tree" >&2; exit 2 ;;
 esac
 name=orb-support-$version-$bits
@@ -74,30 +78,34 @@ fi
 
 cmake --build "$tree" --target orb2 OrbLib OrbTray trace_viewer >/dev/null
 
-# objcopy writes the current time into a PE header it rewrites unless told the build's time.
-export SOURCE_DATE_EPOCH=0
 kit=$out/$name
 rm -rf "$kit" "$out/$name.zip"
 mkdir -p "$kit"/{bin,tools,debug,include,lib,def,sample}
 
-# built name, kit path
+# built name, kit path. The link leaves the MinGW runtime's own DWARF sections in a binary (its
+# CodeView is in the PDB): they are stripped; the debug directory, and so the binary's match with
+# its PDB, stays. The PDB keeps the built name, which the binary's CodeView record gives.
 binaries=(orb2.dll bin/orb2.dll OrbLib.dll bin/OrbLib.dll OrbTray.exe bin/orb2_tray.exe
           trace_viewer.exe tools/trace_viewer.exe)
 for ((i = 0; i < ${#binaries[@]}; i += 2)); do
   built=$tree/bin/${binaries[i]} shipped=$kit/${binaries[i + 1]}
-  debug=$kit/debug/$(basename "$shipped").debug
-  $prefix-objcopy --only-keep-debug "$built" "$debug"
-  $prefix-objcopy --strip-debug --strip-unneeded --add-gnu-debuglink="$debug" "$built" "$shipped"
+  llvm-objcopy --strip-debug "$built" "$shipped"
+  cp "${built%.*}.pdb" "$kit/debug/"
 done
+# The stand-in orb2.dll carries, as built (stripped at its link).
+[ -n "$tool" ] || cp "$tree/bin/raidcfg32.pdb" "$kit/debug/"
 
 if [ -n "${ORB_SIGN_CERT:-}" ] && [ -n "${ORB_SIGN_KEY:-}" ]; then
+  timestamp=()
+  [ -z "${ORB_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$ORB_TIMESTAMP_URL")
   for ((i = 1; i < ${#binaries[@]}; i += 2)); do
     shipped=$kit/${binaries[i]}
     osslsigncode sign -certs "$ORB_SIGN_CERT" -key "$ORB_SIGN_KEY" -n "ORB $version" -h sha256 \
-      -in "$shipped" -out "$shipped.signed" >/dev/null
+      "${timestamp[@]}" -in "$shipped" -out "$shipped.signed" >/dev/null
     mv "$shipped.signed" "$shipped"
   done
   signed="binaries signed with $(basename "$ORB_SIGN_CERT")"
+  [ -z "${ORB_TIMESTAMP_URL:-}" ] || signed="$signed, time-stamped by $ORB_TIMESTAMP_URL"
 else
   signed="binaries unsigned: set ORB_SIGN_CERT and ORB_SIGN_KEY to sign them"
 fi

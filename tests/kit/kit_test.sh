@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # kit_test.sh: the release kit as its takers meet it (scripts/package.sh).
 #  - the product tree's kit and one built again in a fresh tree elsewhere are byte-identical; the
-#    kit holds exactly the files its guide lists, text with CR LF, binaries stripped, SHA256SUMS
-#    right;
+#    kit holds exactly the files its guide lists, text with CR LF, SHA256SUMS right;
 #  - a stand-in kit says so (zip name, the guide's first line, orb2.dll's version resource);
 #    --release refuses the stand-in, a text file and a PE32 without Intel's name, each with its
 #    own exit code and one line, and packs a tool the release engineer named by its SHA-256;
 #  - the sample caller, built Microsoft-style against the kit's .lib files, links, and runs under
 #    Wine against the kit's signed DLLs;
-#  - a kit signed with a throwaway certificate verifies, a damaged signature does not;
+#  - a kit's binaries carry no DWARF, and each its CodeView record that its PDB in debug/ matches;
+#    llvm-symbolizer names an export's function, file and line from the PDB;
+#  - a kit signed with a throwaway certificate and time-stamped by a local RFC 3161 server
+#    verifies, also after the certificate has expired; a damaged or untimed signature does not;
 #  - the kit installed into a fresh Wine prefix as its guide says starts (tests/kit/install_test.sh).
 # Where the host runs no 32-bit code, the Wine checks take a kit packed from the 64-bit build of
 # the same sources. Every kit is written under build/kit-test, never into build/kit. Prints one
@@ -61,10 +63,11 @@ SHA256SUMS
 bin/OrbLib.dll
 bin/orb2.dll
 bin/orb2_tray.exe
-debug/OrbLib.dll.debug
-debug/orb2.dll.debug
-debug/orb2_tray.exe.debug
-debug/trace_viewer.exe.debug
+debug/OrbLib.pdb
+debug/OrbTray.pdb
+debug/orb2.pdb
+debug/raidcfg32.pdb
+debug/trace_viewer.pdb
 def/OrbLib.def
 def/orb2.def
 include/OrbLib.h
@@ -90,16 +93,60 @@ crlf_text() {  # every line of every text file ends with CR LF
   return $bad
 }
 check "every text file ends its lines with CR LF" crlf_text
-stripped() {
-  local b sections
-  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
-    sections=$(i686-w64-mingw32-objdump -h "$kit/$b")
-    grep -q ' .gnu_debuglink ' <<<"$sections" || { echo "$b: no debuglink"; return 1; }
-    ! grep -q ' .debug_info ' <<<"$sections" || { echo "$b: not stripped"; return 1; }
-    i686-w64-mingw32-objdump -h "$kit/debug/${b#*/}.debug" | grep -c ' .debug_info ' || return 1
-  done
+# A Windows debugger takes a binary's PDB by the CodeView record in its debug directory: the PDB's
+# file name, GUID and age. The kit's binaries carry no DWARF.
+codeview() {  # codeview BINARY: "name GUID age" of its CodeView record, the GUID as the PDB prints it
+  llvm-readobj --coff-debug-directory "$1" | awk '
+    /PDBGUID:/ { gsub(/[()]/, ""); for (i = 2; i <= 17; i++) b[i - 2] = $i }
+    /PDBAge:/ { age = $2 } /PDBFileName:/ { name = $2 }
+    END { if (name == "") exit 1
+          printf "%s {%s%s%s%s-%s%s-%s%s-%s%s-%s%s%s%s%s%s} %s\n", name, b[3], b[2], b[1], b[0], b[5], b[4],
+                 b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15], age }'
 }
-check "every binary stripped, its debug information linked" stripped
+pdb_matches() {  # pdb_matches BINARY PDB: the binary's record names PDB, with its GUID and age
+  local record summary
+  record=$(codeview "$1") || { echo "$1: no CodeView record"; return 1; }
+  summary=$(llvm-pdbutil dump -summary "$2") || return 1
+  echo "$1: $record; $(basename "$2"): $(awk '$1 == "GUID:" || $1 == "Age:"' <<<"$summary" | tr -s ' \n' ' ')"
+  [ "$record" = "$(basename "$2") $(awk '$1 == "GUID:" {print $2}' <<<"$summary") $(awk '$1 == "Age:" {print $2}' <<<"$summary")" ]
+}
+guid_bytes() {  # guid_bytes BINARY: its CodeView GUID as a grep -P pattern of the bytes in the file
+  llvm-readobj --coff-debug-directory "$1" | sed -n 's/.*PDBGUID: (\(.*\))/\1/p' | sed 's/\([0-9A-F][0-9A-F]\) */\\x\1/g'
+}
+symbols() {
+  local b pdb
+  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
+    [ "$(i686-w64-mingw32-objdump -h "$kit/$b" | grep -c ' \.debug_')" -eq 0 ] || { echo "$b: DWARF left"; return 1; }
+    pdb=$kit/debug/$(codeview "$kit/$b" | cut -d' ' -f1)
+    pdb_matches "$kit/$b" "$pdb" || return 1
+  done
+  # The stand-in inside orb2.dll is the one raidcfg32.pdb describes: its record is in orb2.dll.
+  pdb_matches "$tree/bin/raidcfg32.exe" "$kit/debug/raidcfg32.pdb" &&
+    [ "$(LC_ALL=C grep -caP "$(guid_bytes "$tree/bin/raidcfg32.exe")" "$kit/bin/orb2.dll")" -gt 0 ]
+}
+check "every binary's CodeView record matches its PDB in debug/ (the embedded stand-in's too)" symbols
+# What a debugger shows for an export's address, from the binary's own PDB: the function, its
+# source file and a line of its definition, its opening brace or its first statement.
+names_function() {  # names_function BINARY PDB EXPORT SOURCE, the PDB put beside the binary
+  local dir=$work/symbols/$3 image base rva answer file line
+  pdb_matches "$1" "$2" || return 1
+  rm -rf "$dir" && mkdir -p "$dir" && cp "$1" "$dir/" && cp "$2" "$dir/$(codeview "$1" | cut -d' ' -f1)" || return 1
+  image=$dir/$(basename "$1")
+  base=$(llvm-objdump -p "$image" | awk '$1 == "ImageBase" {print $2}')
+  rva=$(llvm-readobj --coff-exports "$image" | awk -v n="$3" '$1 == "Name:" && $2 == n {getline; print $2}')
+  [ -n "$base" ] && [ -n "$rva" ] || return 1
+  answer=$(llvm-symbolizer --obj="$image" "$(printf '0x%x' $((0x$base + rva)))")
+  echo "$3 at $(printf '0x%x' $((0x$base + rva))): $(tr '\n' ' ' <<<"$answer")"
+  file=$(sed -n '2s/:[0-9]*:[0-9]*$//p' <<<"$answer" | tr '\\' /) line=$(sed -n '2s/.*:\([0-9]*\):[0-9]*$/\1/p' <<<"$answer")
+  [ "$(head -n 1 <<<"$answer")" = "$3" ] && [[ "$file" == */src/$4 ]] && [ "${line:-0}" -gt 2 ] &&
+    [ "$(sed -n "$((line - 2)),${line}p" "$4" | grep -c "$3(")" -gt 0 ]
+}
+check "llvm-symbolizer names KVFunc, its file and line, from orb2.pdb" \
+  names_function "$kit/bin/orb2.dll" "$kit/debug/orb2.pdb" KVFunc inventory/query/kvfunc.cpp
+check "llvm-symbolizer names ChangeDirName, its file and line, from OrbLib.pdb" \
+  names_function "$kit/bin/OrbLib.dll" "$kit/debug/OrbLib.pdb" ChangeDirName automation/console/console_environment_win32.cpp
+other_pdb() { ! pdb_matches "$kit/bin/orb2.dll" "$kit/debug/OrbLib.pdb"; }
+check "another binary's PDB in orb2.pdb's place is refused" other_pdb
 check "the kit's binaries load on Windows XP (imports, PE header)" bash -c "
   mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit/tools/trace_viewer.exe' '$work/xp/' &&
   mv '$work/xp/orb2_tray.exe' '$work/xp/OrbTray.exe' &&
@@ -168,23 +215,49 @@ release_kit() {  # the tool without Intel's name, accepted by its SHA-256: a kit
 }
 check "--release packs the tool its SHA-256 names, without the stand-in's warnings" release_kit
 
-# Signing with a throwaway certificate, in the test's folder only.
-cert=$work/cert.pem key=$work/key.pem
+# Signing with a throwaway certificate, in the test's folder only, every signature time-stamped by
+# a time-stamp server of the test's own on 127.0.0.1 (stopped by its PID when the test ends).
+cert=$work/cert.pem key=$work/key.pem tsa=$work/tsa session=$work/wine
+cleanup() {
+  testing/standins/timestamp_server/timestamp-server.sh stop "$tsa" >/dev/null 2>&1
+  [ ! -d "$session" ] || testing/session/wine-session.sh stop "$session" >/dev/null 2>&1
+}
+trap cleanup EXIT
 check "a throwaway code-signing certificate" openssl req -x509 -newkey rsa:2048 -nodes -days 2 \
   -subj "/CN=ORB kit test" -addext "extendedKeyUsage=codeSigning" -keyout "$key" -out "$cert"
+start_tsa() { tsa_url=$(testing/standins/timestamp_server/timestamp-server.sh start "$tsa") && echo "$tsa_url"; }
+check "a time-stamp server on 127.0.0.1" start_tsa
 signed=$work/signed/$standin
-sign_kit() {  # sign_kit DIR TREE: a signed kit of TREE in DIR (grep reads package.sh's whole output)
-  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key package "$1" "$2" | grep "signed with" >/dev/null
+sign_kit() {  # sign_kit DIR TREE: a signed, time-stamped kit of TREE in DIR (grep reads the whole output)
+  ORB_SIGN_CERT=$root/$cert ORB_SIGN_KEY=$root/$key ORB_TIMESTAMP_URL=${tsa_url:-none} package "$1" "$2" |
+    grep "time-stamped by" >/dev/null
 }
 check "a signed kit" sign_kit "$work/signed" build/win32
+verified() {  # verified BINARY [ARGS...]: its signature and the time stamp's countersignature verify
+  local output
+  output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" "${@:2}" -in "$1") || return 1
+  grep -E 'Timestamp time|verification' <<<"$output"
+  grep -q "^Timestamp Server Signature verification: ok" <<<"$output" &&
+    grep -q "^Signature verification: ok" <<<"$output"
+}
 for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
-  check "$binary's signature verifies" osslsigncode verify -CAfile "$cert" -in "$signed/$binary"
+  check "$binary's signature and its time stamp verify" verified "$signed/$binary"
 done
-damaged() {  # one byte of the signature block changed: verification must fail
-  cp "$signed/bin/orb2.dll" "$work/damaged.dll" &&
-    size=$(stat -c %s "$work/damaged.dll") &&
-    printf '\x55' | dd of="$work/damaged.dll" bs=1 seek=$((size - 300)) conv=notrunc status=none &&
-    ! osslsigncode verify -CAfile "$cert" -in "$work/damaged.dll"
+later=$(( $(date +%s) + 5 * 86400 ))  # both throwaway certificates expired (2 days)
+check "a time-stamped signature verifies after its certificate has expired" \
+  verified "$signed/bin/orb2.dll" -time "$later"
+untimed() {
+  osslsigncode sign -certs "$cert" -key "$key" -h sha256 -in "$kit/bin/orb2.dll" -out "$work/untimed.dll" >/dev/null &&
+    ! osslsigncode verify -CAfile "$cert" -time "$later" -in "$work/untimed.dll"
+}
+check "a signature without a time stamp does not" untimed
+damaged() {  # one byte of the digest the signer signed changed: verification must fail
+  local output digest at
+  output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" -in "$signed/bin/orb2.dll") && digest=$(sed -n 's/^\s*Message digest: \([0-9A-F]*\) *$/\1/p' <<<"$output") &&
+    at=$(LC_ALL=C grep -obUaP "$(sed 's/../\\x&/g' <<<"$digest")" "$signed/bin/orb2.dll" | cut -d: -f1) &&
+    [ "$(wc -w <<<"$at")" -eq 1 ] && cp "$signed/bin/orb2.dll" "$work/damaged.dll" &&
+    printf '\x55' | dd of="$work/damaged.dll" bs=1 seek="$at" conv=notrunc status=none &&
+    ! verified "$work/damaged.dll"
 }
 check "a damaged signature does not verify" damaged
 
@@ -202,9 +275,7 @@ else
   check "the 64-bit twin of the sample links against that kit" \
     tests/kit/build_sample.sh "$wine_kit" "$work/sample64" x86_64
 fi
-session=$work/wine
 mkdir -p "$session" && echo "$wine_arch" >"$session/wine-arch"
-trap 'testing/session/wine-session.sh stop "$session" >/dev/null 2>&1' EXIT
 check "a Wine session with a fresh prefix" testing/session/wine-session.sh start "$session"
 run_sample() {
   cp "$wine_kit/bin/orb2.dll" "$wine_kit/bin/OrbLib.dll" "$sample_dir/" &&
