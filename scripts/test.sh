@@ -6,7 +6,7 @@
 # The Windows tests spend their time in the product's fixed sleeps, so they run side by side in
 # several Wine sessions (testing/session/wine-tests.sh), in the background from the moment their
 # tree is built; so does the release kit's test, which needs only the Windows trees. The native
-# tree is built and the other groups run meanwhile.
+# tree is built and the other groups run meanwhile, at a lower priority.
 # One status line per stage, with its seconds; the whole output of each is in build/logs/
 # (scripts/stage.sh). The last line says how long the whole command took.
 set -euo pipefail
@@ -27,6 +27,10 @@ orb_host_note
 status=0
 orb_stage "test-wine-$wine_tree" "$root/testing/session/wine-tests.sh" "$ORB_WINE_TREE" &
 wine_tests=$!
+# Everything started from here on yields the processor to the Windows tests, which wait on the
+# product's fixed sleeps and the windows' messages: the builds and the other tests fill the time
+# between, instead of slowing the longest chain.
+renice -n 10 -p $$ >/dev/null
 [ -z "$later" ] || ORB_INSTALLED=1 ORB_TREES=$later "$root/scripts/build.sh" || status=1
 orb_stage test-release-kit "$root/tests/kit/kit_test.sh" &
 kit_test=$!

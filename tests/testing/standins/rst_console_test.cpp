@@ -36,21 +36,31 @@ protected:
     void SetUp() override { ASSERT_TRUE(installation_.ok()) << installation_.error(); }
     void TearDown() override { StopConsole(Console::Rst); }
 
-    // Starts the console and waits until its main window is in front.
+    // Starts the console and waits until its main window is in front; null, saying which step
+    // failed, when it does not get there.
     HWND Start(const std::string& arguments = std::string())
     {
-        StopConsole(Console::Rst);
+        if (!StopConsole(Console::Rst))
+            ADD_FAILURE() << "an earlier console still runs";
         ClearConsoleLog(Console::Rst);
-        if (!StartConsole(Console::Rst, arguments))
+        if (!StartConsole(Console::Rst, arguments)) {
+            ADD_FAILURE() << "the console did not start: error " << GetLastError();
             return nullptr;
+        }
         HWND main = WaitForWindow(kMain);
-        if (main && !WaitForLogEvent(Console::Rst, Opened(kMain)))
+        const char* failed = nullptr;
+        if (!main)
+            failed = "no main window";
+        else if (!WaitForLogEvent(Console::Rst, Opened(kMain)))
+            failed = "the main window's opening was not logged";
+        else if (!BringToFront(main))
+            failed = "the main window did not come to the front";
+        else if (!Settle(kMain))  // the window has the keyboard once it logs a key
+            failed = "the main window logged no key";
+        if (failed) {
+            ADD_FAILURE() << failed;
             return nullptr;
-        if (main && !BringToFront(main))
-            return nullptr;
-        // The window has the keyboard once it logs a key.
-        if (main && !Settle(kMain))
-            return nullptr;
+        }
         return main;
     }
 
