@@ -1,6 +1,7 @@
 #include "notification_area.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "testing/support/wait_for.h"
 
@@ -141,12 +142,24 @@ int CountMenuItems(HWND menu)
             kSettleLimit, kLook);
         return again;
     };
-    const ScreenPixels first = next(CaptureScreen(rect));  // the first item highlighted
-    ScreenPixels current = first;
-    for (int items = 1; items <= 32; ++items) {
-        current = next(current);
-        if (current == first)
-            return items;
+    // Picture k shows the highlight on item k mod N + 1. The count is the distance to the first
+    // picture seen again: not necessarily the first one, which may have been taken while the menu
+    // was still drawing. The highlight is then put back on the first item.
+    std::vector<ScreenPixels> seen = {next(CaptureScreen(rect))};
+    for (int moves = 1; moves <= 32; ++moves) {
+        seen.push_back(next(seen.back()));
+        for (int earlier = moves - 1; earlier >= 0; --earlier) {
+            if (seen[earlier] == seen[moves]) {
+                const int items = moves - earlier;
+                const int back = (items - moves % items) % items;  // moves on to the first item
+                if (back > 0) {
+                    for (int i = 1; i < back; ++i)
+                        PressKey(VK_DOWN);
+                    next(seen.back());  // the last move, and the menu drawn again
+                }
+                return items;
+            }
+        }
     }
     return -1;
 }

@@ -31,7 +31,8 @@ void DoubleClickAt(POINT at);
 void RightClickAt(POINT at);
 
 // The number of items of an open popup menu, read off the screen: the highlight is moved down
-// with the keyboard until the menu looks as it did after the first move.
+// with the keyboard until the menu looks as it did after an earlier move; the highlight is left
+// on the first item.
 int CountMenuItems(HWND menu);
 void PressKey(BYTE vk);
 

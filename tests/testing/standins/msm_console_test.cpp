@@ -208,6 +208,8 @@ TEST_F(MsmConsole, ModifyWizardClicksLandOnTheRowsForEachWindowsVersion)
         ClickWindow(wizard, 250, 195 - dy, false);
         ClickWindow(wizard, 369, 370 - dy, false);
         ASSERT_TRUE(WaitForLogEvent(Console::Msm, Click(kModify, "left", 369, 370 - dy)));
+        // The button logs its action after the click that pressed it.
+        ASSERT_TRUE(WaitForLog(Console::Msm, [&](const std::vector<LogEvent>&) { return Actions(kModify).size() >= 3; }));
         EXPECT_TRUE(SameEvents({Click(kModify, "left", 108, 152 - dy), Click(kModify, "left", 108, 152 - dy),
                                 Click(kModify, "left", 250, 195 - dy), Click(kModify, "left", 369, 370 - dy)},
                                Last(Events({"click"}), 4)));
