@@ -3,10 +3,10 @@
 # build/kit/orb-support-<version>-win32.zip, what the main application's team and the release
 # engineer take from us (kit/integration-guide.txt describes it to them):
 #   bin/      orb2.dll, OrbLib.dll, orb2_tray.exe (OrbTray.exe under the name it is installed
-#             under), stripped (and signed, see below)
+#             under), without the MinGW runtime's DWARF (and signed, see below)
 #   tools/    trace_viewer.exe, for support
-#   debug/    the PDB of each binary (and of the raidcfg32.exe stand-in orb2.dll carries), which
-#             Windows debuggers find by the CodeView record in the binary's debug directory
+#   debug/    the PDB of each binary (and of the raidcfg32.exe stand-in when orb2.dll carries it),
+#             which Windows debuggers find by the CodeView record in the binary's debug directory
 #   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib) and MinGW (.dll.a)
 #   def/      orb2.def, OrbLib.def      sample/  a caller that uses every declared symbol
 #   INTEGRATION.txt, RELEASE-NOTES.txt, SHA256SUMS; every text file with CR LF line ends
