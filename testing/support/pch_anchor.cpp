@@ -1,0 +1,1 @@
+// The translation unit the Wine tests' precompiled header is made from (cmake/OrbBuild.cmake).
