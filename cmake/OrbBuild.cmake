@@ -179,6 +179,17 @@ function(orb_add_wine_test name)
   endif()
 endfunction()
 
+# orb_exports(target file.def): TARGET's exports, from the module-definition file beside the
+# caller's CMakeLists.txt. The linker writes its command line into the PDB, so the file is named
+# there by a path that is the same wherever the source and build trees are: a copy in the build
+# tree, given relative to the tree's top (where Ninja runs the link).
+function(orb_exports target def)
+  configure_file(${def} ${CMAKE_CURRENT_BINARY_DIR}/${def} COPYONLY)
+  file(RELATIVE_PATH copy ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${def})
+  target_link_options(${target} PRIVATE ${copy})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${def})
+endfunction()
+
 # orb_deliverable(target file): true in the caller's ORB_TAKE_SHIPPED when this tree takes FILE
 # from ORB_SHIPPED_BIN_DIR instead of building it. TARGET is then a step that copies the shipped
 # file into this tree's bin folder, so that the tests that depend on TARGET run what ships.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # kit_test.sh: the release kit as its takers meet it (scripts/package.sh).
-#  - the product tree's kit and one built again in a fresh tree elsewhere are byte-identical; the
-#    kit holds exactly the files its guide lists, text with CR LF, SHA256SUMS right;
+#  - the product tree's kit and one built again in a fresh tree elsewhere, from a copy of the
+#    sources elsewhere, are byte-identical; the kit holds exactly the files its guide lists, text
+#    with CR LF, SHA256SUMS right;
 #  - a stand-in kit says so (zip name, the guide's first line, orb2.dll's version resource);
 #    --release refuses the stand-in, a text file and a PE32 without Intel's name, each with its
 #    own exit code and one line, and packs a tool the release engineer named by its SHA-256;
@@ -43,14 +44,21 @@ package() {  # package DIR TREE [ARGS...]: TREE's kit into DIR, a folder of the 
   ORB_KIT_DIR=$dir ORB_KIT_TREE=$tree scripts/package.sh "$@"
 }
 
-# The same commit built twice, in the product tree and in a fresh tree elsewhere: the same zip.
-# The fresh tree then serves every check that needs a tree of its own.
+# The same commit built twice, in the product tree and in a fresh tree elsewhere, of a copy of
+# the sources elsewhere (the tracked files as they are): the same zip. The fresh tree then serves
+# every check that needs a tree of its own.
 kit_of() {  # kit_of TREE COPY
   package "$out" "$1" && cp "$out/$standin.zip" "$2"
 }
 check "the product tree's kit" kit_of build/win32 "$work/first.zip"
-fresh_kit() { rm -rf "$tree" && kit_of "$tree" "$work/second.zip"; }
-check "a kit built again in a fresh tree" fresh_kit
+source_copy=$work/source
+fresh_kit() {
+  rm -rf "$tree" "$source_copy" && mkdir -p "$source_copy" &&
+    git ls-files -z | tar --null -T - -cf - | tar -C "$source_copy" -xf - &&
+    ORB_KIT_DIR=$root/$out ORB_KIT_TREE=$root/$tree "$source_copy/scripts/package.sh" &&
+    cp "$out/$standin.zip" "$work/second.zip"
+}
+check "a kit built again in a fresh tree, from a copy of the sources elsewhere" fresh_kit
 check "the two kits are byte-identical" cmp "$work/first.zip" "$work/second.zip"
 
 kit=$work/unpacked/$standin
@@ -178,8 +186,8 @@ check "orb2.dll's properties name the stand-in (description, special build)" sta
 # configured with each tool in turn (only orb2.dll's resources are built again).
 refused() {  # refused CODE WORDS TOOL: --release with TOOL configured exits CODE, printing WORDS
   local code=$1 words=$2 tool=$3 output status
-  cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DORB_RAIDCFG32="$tool" >/dev/null || return 1
+  cmake -S "$source_copy" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/$source_copy/cmake/mingw-i686.cmake" -DORB_RAIDCFG32="$tool" >/dev/null || return 1
   output=$(package "$out" "$tree" --release 2>&1)
   status=$?
   echo "exit $status: $output"
