@@ -93,6 +93,7 @@ if(ORB_TREE STREQUAL "tests")
   # ORB_WINE_SESSIONS (testing/session/wine-tests.sh sets it) sessions, 1 when unset.
   set(ORB_WINE_SESSIONS ${CMAKE_SOURCE_DIR}/testing/session/wine-sessions.sh)
   set(ORB_WINE_EXEC ${CMAKE_SOURCE_DIR}/testing/session/wine-exec.sh)
+  set(ORB_WINE_CLAIM ${CMAKE_SOURCE_DIR}/testing/session/wine-claim.sh)
   add_test(NAME wine_session_start COMMAND ${ORB_WINE_SESSIONS} start ${CMAKE_BINARY_DIR})
   add_test(NAME wine_session_stop COMMAND ${ORB_WINE_SESSIONS} stop ${CMAKE_BINARY_DIR})
   set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
@@ -144,9 +145,9 @@ endfunction()
 # through RUNNER, called as "script BUILD arg PROGRAM ARGS". PROPERTIES are CTest test properties
 # as set_tests_properties takes them: TIMEOUT (300 s unless given), COST (its run time in seconds
 # when it is long, so that CTest starts it early), LABELS, WILL_FAIL. Each test holds one Wine
-# session to itself (CTest resource "wine": testing/session/wine-tests.sh runs the tests side by
-# side, one per session, each session with its own prefix, display and desktop); without CTest's
-# resource allocation every test runs in the tree's own session, one at a time.
+# session to itself (testing/session/wine-claim.sh: testing/session/wine-tests.sh runs the tests
+# side by side, one per session, each session with its own prefix, display and desktop); in a
+# tree with one session (a plain ctest) they take turns in the tree's own.
 function(orb_add_wine_test name)
   if(NOT ORB_TREE STREQUAL "tests")
     return()
@@ -167,13 +168,14 @@ function(orb_add_wine_test name)
   else()
     set(program ${T_COMMAND})
   endif()
+  set(claim ${ORB_WINE_CLAIM} ${CMAKE_BINARY_DIR})
   if(T_RUNNER)
     list(POP_FRONT T_RUNNER runner)
-    add_test(NAME ${name} COMMAND ${runner} ${CMAKE_BINARY_DIR} ${T_RUNNER} ${program} ${T_ARGS})
+    add_test(NAME ${name} COMMAND ${claim} ${runner} ${CMAKE_BINARY_DIR} ${T_RUNNER} ${program} ${T_ARGS})
   else()
-    add_test(NAME ${name} COMMAND ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${program} ${T_ARGS})
+    add_test(NAME ${name} COMMAND ${claim} ${ORB_WINE_EXEC} ${CMAKE_BINARY_DIR} ${program} ${T_ARGS})
   endif()
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1 TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
   if(T_PROPERTIES)
     set_tests_properties(${name} PROPERTIES ${T_PROPERTIES})
   endif()

@@ -4,12 +4,11 @@
 # 32-bit Wine in a 32-bit prefix, as on a 32-bit Windows PC; a 64-bit tree's under 64-bit Wine,
 # which needs no 32-bit code on the host.
 wine_build=$(cd "$1" && pwd)
-# A test that CTest gave one of several sessions (testing/session/wine-tests.sh: its resource
-# "wine", ids 0 to N-1) runs in that session's own folder: session 0 is the tree's, session k is
-# BUILD/wine-sessions/k, each with its prefix, display and desktop
-# (testing/session/wine-sessions.sh).
-if [[ "${CTEST_RESOURCE_GROUP_0_WINE:-}" =~ ^id:([0-9]+), ]] && [ "${BASH_REMATCH[1]}" != 0 ]; then
-  wine_build=$wine_build/wine-sessions/${BASH_REMATCH[1]}
+# A test that holds one of several sessions (ORB_WINE_SESSION=k, testing/session/wine-claim.sh)
+# runs in that session's own folder: session 0 is the tree's, session k is BUILD/wine-sessions/k,
+# each with its prefix, display and desktop (testing/session/wine-sessions.sh).
+if [[ "${ORB_WINE_SESSION:-0}" =~ ^[1-9][0-9]*$ ]]; then
+  wine_build=$wine_build/wine-sessions/$ORB_WINE_SESSION
 fi
 export WINEPREFIX="$wine_build/wineprefix"
 export WINEARCH=$(cat "$wine_build/wine-arch" 2>/dev/null || echo win64)
