@@ -9,15 +9,22 @@
 namespace orbtest {
 namespace {
 
+struct NamedStep {
+    const char* name;
+    Step step;
+};
+
+// The two first steps, both of which start the console.
+std::vector<NamedStep> StartingSteps(const RstSteps& steps)
+{
+    return {{"ShellRunIntel95", steps.ShellRunIntel95}, {"ShellRunIntel95_RAID", steps.ShellRunIntel95_RAID}};
+}
+
 TEST_F(RstWizard, FirstStepsFailAndRestoreWhenTheConsoleIsMissing)
 {
     std::string program = ConsoleProgramPath(Console::Rst);
     ASSERT_TRUE(DeleteFileA(program.c_str()));
-    const struct {
-        const char* name;
-        Step step;
-    } cases[] = {{"ShellRunIntel95", steps_.ShellRunIntel95}, {"ShellRunIntel95_RAID", steps_.ShellRunIntel95_RAID}};
-    for (const auto& c : cases) {
+    for (const NamedStep& c : StartingSteps(steps_)) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(Run(c.step));
         ExpectResourcesRestored();
@@ -30,11 +37,7 @@ TEST_F(RstWizard, FirstStepsFailAndRestoreWhenTheConsoleWindowNeverAppears)
     ConsoleSwitches switches;
     switches.neverOpen = {kMain};
     SetConsoleSwitches(switches);
-    const struct {
-        const char* name;
-        Step step;
-    } cases[] = {{"ShellRunIntel95", steps_.ShellRunIntel95}, {"ShellRunIntel95_RAID", steps_.ShellRunIntel95_RAID}};
-    for (const auto& c : cases) {
+    for (const NamedStep& c : StartingSteps(steps_)) {
         SCOPED_TRACE(c.name);
         ClearConsoleLog(Console::Rst);
         EXPECT_FALSE(Run(c.step));

@@ -71,6 +71,21 @@ protected:
         return SettleConsole(Console::Rst, window);
     }
 
+    // The keys OrbLib's add-disk script opens the ADD Disk window with: "%m{TAB}{TAB}{TAB}{TAB}~".
+    static void PressAddDiskKeys()
+    {
+        PressAlt('M');
+        Tabs(4);
+        PressKey(VK_RETURN);
+    }
+
+    // Those keys, then the window open and holding the keyboard.
+    bool OpenAddDisk()
+    {
+        PressAddDiskKeys();
+        return WaitForWindow(kAddDisk) != nullptr && Settle(kAddDisk);
+    }
+
     std::vector<LogEvent> Events(const std::vector<std::string>& kinds)
     {
         return Select(LatestRun(ReadConsoleLog(Console::Rst)), kinds);
@@ -122,11 +137,7 @@ TEST_F(RstConsole, AddDiskOpensOnAltMFourTabsEnterAndLogsEveryMessage)
 {
     HWND main = Start();
     ASSERT_NE(nullptr, main);
-    PressAlt('M');
-    Tabs(4);
-    PressKey(VK_RETURN);
-    ASSERT_NE(nullptr, WaitForWindow(kAddDisk));
-    ASSERT_TRUE(Settle(kAddDisk));
+    ASSERT_TRUE(OpenAddDisk());
 
     std::vector<std::string> expected = {Opened(kMain), KeyDown(kMain, kSentinel), KeyUp(kMain, kSentinel)};
     Append(expected, AltLetter(kMain, 'M'));
@@ -244,11 +255,7 @@ TEST_F(RstConsole, ConfirmationNeedsTheScriptKeys)
 TEST_F(RstConsole, AddDiskAddsTheCheckedDiskOnTabTabEnterAndCloses)
 {
     ASSERT_NE(nullptr, Start());
-    PressAlt('M');
-    Tabs(4);
-    PressKey(VK_RETURN);
-    ASSERT_NE(nullptr, WaitForWindow(kAddDisk));
-    ASSERT_TRUE(Settle(kAddDisk));
+    ASSERT_TRUE(OpenAddDisk());
 
     Tabs(2);
     PressKey(VK_RETURN);  // nothing checked yet: refused, the window stays
@@ -277,11 +284,7 @@ TEST_F(RstConsole, AddDiskRunAddsOneToThreeDisks)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.disks);
         ASSERT_NE(nullptr, Start());
-        PressAlt('M');
-        Tabs(4);
-        PressKey(VK_RETURN);
-        ASSERT_NE(nullptr, WaitForWindow(kAddDisk));
-        ASSERT_TRUE(Settle(kAddDisk));
+        ASSERT_TRUE(OpenAddDisk());
         for (int i = 0; i < c.disks; ++i) {
             PressKey(VK_TAB);
             PressKey(' ');
@@ -377,9 +380,7 @@ TEST_F(RstConsole, NeverOpenAndOpenDelaySwitches)
     ConsoleSwitches never;
     never.neverOpen = {kAddDisk};
     ASSERT_NE(nullptr, Start(ConsoleSwitchArguments(never)));
-    PressAlt('M');
-    Tabs(4);
-    PressKey(VK_RETURN);
+    PressAddDiskKeys();
     ASSERT_TRUE(WaitForLogEvent(Console::Rst, Suppressed(kAddDisk)));
     ASSERT_TRUE(Settle(kMain));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kAddDisk.c_str()));
@@ -387,9 +388,7 @@ TEST_F(RstConsole, NeverOpenAndOpenDelaySwitches)
     ConsoleSwitches delayed;
     delayed.openDelays = {{kAddDisk, 1500}};
     ASSERT_NE(nullptr, Start(ConsoleSwitchArguments(delayed)));
-    PressAlt('M');
-    Tabs(4);
-    PressKey(VK_RETURN);
+    PressAddDiskKeys();
     ASSERT_TRUE(WaitForLogEvent(Console::Rst, "pending\tADD Disk\tdelay=1500"));
     EXPECT_EQ(nullptr, FindWindowA(nullptr, kAddDisk.c_str()));
     ASSERT_NE(nullptr, WaitForWindow(kAddDisk));
@@ -413,9 +412,7 @@ TEST_F(RstConsole, ProgramRunsUntilItsLastWindowCloses)
 {
     HWND main = Start();
     ASSERT_NE(nullptr, main);
-    PressAlt('M');
-    Tabs(4);
-    PressKey(VK_RETURN);
+    PressAddDiskKeys();
     HWND addDisk = WaitForWindow(kAddDisk);
     ASSERT_NE(nullptr, addDisk);
     SendMessageA(main, WM_CLOSE, 0, 0);
