@@ -37,7 +37,7 @@ TEST(Send, TraceDoesNotWaitForAHungForegroundWindow)
     } hung;
     HANDLE owner = CreateThread(
         nullptr, 0,
-        [](void* parameter) -> DWORD {
+        [](void* parameter) WINAPI -> DWORD {
             Hung& h = *static_cast<Hung*>(parameter);
             h.window = CreateWindowExA(0, "STATIC", "hung window", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
                                        nullptr, nullptr, nullptr);
@@ -55,7 +55,7 @@ TEST(Send, TraceDoesNotWaitForAHungForegroundWindow)
     const bool inFront = GetForegroundWindow() == hung.window;
     // Sent from its own thread, so that a wait on the window fails the test instead of hanging it.
     HANDLE sender = CreateThread(
-        nullptr, 0, [](void*) -> DWORD { return wizard::Send("") ? 1 : 0; }, nullptr, 0, nullptr);
+        nullptr, 0, [](void*) WINAPI -> DWORD { return wizard::Send("") ? 1 : 0; }, nullptr, 0, nullptr);
     const DWORD sent = WaitForSingleObject(sender, 5000);
     SetEvent(hung.release);
     WaitForSingleObject(sender, INFINITE);
