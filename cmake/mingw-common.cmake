@@ -29,14 +29,36 @@ if(NOT ORB_MINGW_GCC_DIR)
 endif()
 list(GET ORB_MINGW_GCC_DIR 0 ORB_MINGW_GCC_DIR)
 set(ORB_LIBSTDCXX ${ORB_MINGW_GCC_DIR}/include/c++)
-set(CMAKE_CXX_FLAGS_INIT
-  "-isystem ${ORB_LIBSTDCXX} -isystem ${ORB_LIBSTDCXX}/${ORB_MINGW_PREFIX} -isystem ${ORB_LIBSTDCXX}/backward")
+
+# What the code may assume of the processor and the system, as the GCC runtime linked in assumes:
+#  - i686 (Pentium Pro: cmov, x87, no MMX or SSE) for 32 bits, what that runtime is built for
+#    (i686-w64-mingw32-gcc -Q --help=target: -march=pentiumpro); clang's default for the triple
+#    today, named so that a newer clang does not move it. Nothing here is bound by arithmetic, and
+#    the oldest PCs the product runs on need no more.
+#  - thread_local as emulated TLS (__emutls, in libgcc), as GCC builds it for MinGW: clang would
+#    make implicit TLS of it, which Windows XP does not set up for a DLL loaded by LoadLibrary.
+# tests/binaries/check_binaries.sh refuses a 32-bit deliverable with SSE registers or implicit TLS.
+set(ORB_TARGET_FLAGS "-femulated-tls")
+if(ORB_MINGW_PREFIX MATCHES "^i686")
+  string(APPEND ORB_TARGET_FLAGS " -march=i686")
+endif()
+set(CMAKE_C_FLAGS_INIT "${ORB_TARGET_FLAGS}")
+string(CONCAT CMAKE_CXX_FLAGS_INIT "${ORB_TARGET_FLAGS} -isystem ${ORB_LIBSTDCXX}"
+       " -isystem ${ORB_LIBSTDCXX}/${ORB_MINGW_PREFIX} -isystem ${ORB_LIBSTDCXX}/backward")
 
 # Every binary carries its own runtime: it imports Windows system DLLs only.
 # No time stamp in the PE header, and the PDB's name and identity come from its content, its paths
 # from a fixed root rather than the build folder: two builds of one commit give the same bytes.
 # Windows XP (5.1) is the oldest system the binaries declare, as GNU ld's defaults did; LLD's are 6.0.
-set(ORB_LINK_FLAGS "-fuse-ld=lld-16 -L${ORB_MINGW_GCC_DIR} -static -static-libgcc -static-libstdc++")
+# -B: the link takes GCC's crtbegin.o and crtend.o from its runtime folder, not MinGW-w64's empty
+# pair in /usr/<triple>/lib, which the driver finds first. GCC's register the DWARF unwind tables
+# with libgcc's unwinder; without them every throw in a 32-bit program ends it (exit code 3),
+# caught or not. x86-64 unwinds through SEH tables and needs no registration.
+# With the runtime linked statically, each DLL and EXE has an unwinder of its own that knows only
+# its own frames: an exception thrown in one module and caught in another ends a 32-bit process.
+# Nothing may throw across an export (tests/toolchain/exception_test.cpp).
+set(ORB_LINK_FLAGS "-fuse-ld=lld-16 -B${ORB_MINGW_GCC_DIR} -L${ORB_MINGW_GCC_DIR}")
+string(APPEND ORB_LINK_FLAGS " -static -static-libgcc -static-libstdc++")
 string(APPEND ORB_LINK_FLAGS " -Wl,--no-insert-timestamp -Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB%"
        " -Wl,-Xlink=-pdbsourcepath:C:/orb")
 string(APPEND ORB_LINK_FLAGS " -Wl,--major-os-version=5,--minor-os-version=1"
