@@ -8,6 +8,7 @@
 
 #include "automation/console/console_environment.h"
 #include "automation/console/console_names.h"
+#include "automation/export_bool.h"
 #include "automation/keyscript/key_script_sender.h"
 #include "common/bounded_text.h"
 #include "common/trace.h"
@@ -214,7 +215,7 @@ bool RestoreRstResources()
 
 extern "C" bool __cdecl ChangeDirName()
 {
-    return RenameLanguageEntries("hide", "", HiddenLanguageSuffix);
+    return ExportBool(RenameLanguageEntries("hide", "", HiddenLanguageSuffix));
 }
 
 bool RestoreDirName()

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "automation/export_bool.h"
 #include "automation/keyscript/key_script_sender.h"
 #include "common/trace.h"
 
@@ -40,7 +41,7 @@ void StepTrace::Trace(const char* result)
 bool StepTrace::Answer(bool result)
 {
     Trace(result ? "true" : "false");
-    return result;
+    return ExportBool(result);
 }
 
 int StepTrace::Answer(int result)

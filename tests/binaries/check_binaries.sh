@@ -98,6 +98,41 @@ if [ "$processor" = i686 ]; then
     [ -z "${failed_checks[$checks]:-}" ] && echo "$name: every import exists on Windows XP SP3; OS and subsystem versions 5.1 or lower"
   done
 
+  # What the oldest target PCs run and Windows XP sets up, in the three deliverables:
+  # - the instruction set is i686 (Pentium Pro: cmov, x87), as the MinGW-w64 runtime linked in is
+  #   built for: no MMX or SSE register anywhere;
+  # - no implicit thread-local storage beyond the runtime's own: XP does not set up the TLS slot of
+  #   a DLL loaded with LoadLibrary, so no code may read it (%fs:0x2c, the TEB's TLS array), and
+  #   the TLS template holds only the runtime's 4 bytes of start and end markers (thread_local is
+  #   built as emulated TLS, which needs neither);
+  # - GCC's crtbegin.o linked in, which registers the DWARF unwind tables (__gcc_register_frame,
+  #   named in the PDB's public symbols): without it any throw ends the process, caught or not.
+  for name in orb2.dll OrbLib.dll OrbTray.exe; do
+    file=$bin/$name
+    [ -f "$file" ] || continue
+    checks=$((checks + 1))
+    code=$("$objdump" -d --no-show-raw-insn "$file")
+    sse=$(grep -cE '%x?mm[0-9]|%ymm[0-9]' <<<"$code")
+    [ "$sse" -eq 0 ] || fail "$name: $sse instructions use MMX or SSE registers, which an i686 processor lacks"
+    tls_reads=$(grep -c '%fs:0x2c' <<<"$code")
+    [ "$tls_reads" -eq 0 ] || fail "$name: $tls_reads instructions read the TLS slot (%fs:0x2c): implicit TLS"
+    tls=$(llvm-readobj --coff-tls-directory "$file")
+    tls_field() { local value; value=$(sed -n "s/^ *$1: //p" <<<"$tls"); echo $((${value:-0})); }
+    template=$(( $(tls_field EndAddressOfRawData) - $(tls_field StartAddressOfRawData) + $(tls_field SizeOfZeroFill) ))
+    [ "$template" -le 4 ] ||
+      fail "$name: a TLS template of $template bytes, more than the runtime's 4: implicit TLS"
+    publics=$(llvm-pdbutil dump -publics "${file%.*}.pdb")
+    grep -q '`___gcc_register_frame`' <<<"$publics" ||
+      fail "$name: no __gcc_register_frame: linked without GCC's crtbegin.o, its throws are never caught"
+    [ -z "${failed_checks[$checks]:-}" ] &&
+      echo "$name: i686 instructions only, no implicit TLS, unwind tables registered"
+  done
+
+  # Every bool export answers 0 or 1 in the whole of EAX (tests/binaries/check_bool_returns.py).
+  checks=$((checks + 1))
+  "$(dirname "$0")/check_bool_returns.py" "$(dirname "$0")/../../automation/OrbLib.h" "$bin/OrbLib.dll" \
+    "$bin/OrbLib.pdb" || fail "OrbLib.dll: a bool export leaves EAX other than 0 or 1"
+
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee
   # removes its stack arguments (the assignment operator, found by its export, returns with
   # "ret $0x4").
