@@ -21,7 +21,7 @@ wine_tree=${ORB_WINE_TREE#build/}
 # The Windows tests' tree first: on a host that runs 32-bit code, the product tree they take the
 # shipped binaries from, then theirs; elsewhere the 64-bit tree alone, and the product tree while
 # the Windows tests run.
-if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then first="win32 $wine_tree" later=""; else first=$wine_tree later=win32; fi
+if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then first="win32 $wine_tree"; else first=$wine_tree; fi
 ORB_TREES=$first "$root/scripts/build.sh"
 orb_host_note
 status=0
@@ -31,13 +31,13 @@ wine_tests=$!
 # product's fixed sleeps and the windows' messages: the builds and the other tests fill the time
 # between, instead of slowing the longest chain.
 renice -n 10 -p $$ >/dev/null
-# Where the host runs no 32-bit code, only the product tree's binaries that something here uses: the shipped ones (their
-# checks, the kit test) and orbinv.exe (the kit test's PE32 without Intel's name). The 32-bit tools
-# and stand-ins run only where the host runs 32-bit code; their sources are built for 64 bits.
-[ -z "$later" ] || ORB_INSTALLED=1 ORB_TREES=$later ORB_TARGETS="orb2 OrbLib OrbTray trace_viewer orbinv" \
-  "$root/scripts/build.sh" || status=1
+# Where the host runs no 32-bit code, the whole product tree now (the shipped binaries, the 32-bit
+# tools and stand-ins), the release kit's test from it, and the 32-bit tests tree after it:
+# compiled and linked, not run, so that a fault of 32-bit code alone fails here too.
+[ "$ORB_HOST_RUNS_32BIT" = yes ] || ORB_INSTALLED=1 ORB_TREES=win32 "$root/scripts/build.sh" || status=1
 orb_stage test-release-kit "$root/tests/kit/kit_test.sh" &
 kit_test=$!
+[ "$ORB_HOST_RUNS_32BIT" = yes ] || ORB_INSTALLED=1 ORB_TREES=win32-tests "$root/scripts/build.sh" || status=1
 
 orb_stage test-shipped-binaries ctest --test-dir build/win32 --output-on-failure || status=1
 if ORB_INSTALLED=1 ORB_TREES=native "$root/scripts/build.sh"; then
