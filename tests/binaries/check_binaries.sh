@@ -121,17 +121,25 @@ if [ "$processor" = i686 ]; then
     template=$(( $(tls_field EndAddressOfRawData) - $(tls_field StartAddressOfRawData) + $(tls_field SizeOfZeroFill) ))
     [ "$template" -le 4 ] ||
       fail "$name: a TLS template of $template bytes, more than the runtime's 4: implicit TLS"
-    publics=$(llvm-pdbutil dump -publics "${file%.*}.pdb")
-    grep -q '`___gcc_register_frame`' <<<"$publics" ||
-      fail "$name: no __gcc_register_frame: linked without GCC's crtbegin.o, its throws are never caught"
+    if [ ! -f "${file%.*}.pdb" ]; then
+      fail "$name: no ${name%.*}.pdb beside it"
+    else
+      publics=$(llvm-pdbutil dump -publics "${file%.*}.pdb")
+      grep -q '`___gcc_register_frame`' <<<"$publics" ||
+        fail "$name: no __gcc_register_frame: linked without GCC's crtbegin.o, its throws are never caught"
+    fi
     [ -z "${failed_checks[$checks]:-}" ] &&
       echo "$name: i686 instructions only, no implicit TLS, unwind tables registered"
   done
 
   # Every bool export answers 0 or 1 in the whole of EAX (tests/binaries/check_bool_returns.py).
   checks=$((checks + 1))
-  "$(dirname "$0")/check_bool_returns.py" "$(dirname "$0")/../../automation/OrbLib.h" "$bin/OrbLib.dll" \
-    "$bin/OrbLib.pdb" || fail "OrbLib.dll: a bool export leaves EAX other than 0 or 1"
+  if [ ! -f "$bin/OrbLib.pdb" ]; then
+    fail "OrbLib.dll: no OrbLib.pdb beside it, to find its functions by"
+  else
+    "$(dirname "$0")/check_bool_returns.py" "$(dirname "$0")/../../automation/OrbLib.h" "$bin/OrbLib.dll" \
+      "$bin/OrbLib.pdb" || fail "OrbLib.dll: a bool export leaves EAX other than 0 or 1"
+  fi
 
   # The COrbLib members keep the thiscall convention: the object arrives in ECX and the callee
   # removes its stack arguments (the assignment operator, found by its export, returns with

@@ -155,8 +155,8 @@ check "llvm-symbolizer names ChangeDirName, its file and line, from OrbLib.pdb" 
   names_function "$kit/bin/OrbLib.dll" "$kit/debug/OrbLib.pdb" ChangeDirName automation/console/console_environment_win32.cpp
 other_pdb() { ! pdb_matches "$kit/bin/orb2.dll" "$kit/debug/OrbLib.pdb"; }
 check "another binary's PDB in orb2.pdb's place is refused" other_pdb
-check "the kit's binaries load on Windows XP (imports, PE header)" bash -c "
-  mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit/tools/trace_viewer.exe' '$work/xp/' &&
+check "the kit's binaries load and run on Windows XP (imports, PE header, instructions, TLS, unwinding, bool results)" bash -c "
+  mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit/tools/trace_viewer.exe' '$kit'/debug/*.pdb '$work/xp/' &&
   mv '$work/xp/orb2_tray.exe' '$work/xp/OrbTray.exe' &&
   tests/binaries/check_binaries.sh i686-w64-mingw32-objdump '$work/xp' i686 tests/binaries/windows_imports.tsv"
 
