@@ -37,8 +37,11 @@ set(ORB_LIBSTDCXX ${ORB_MINGW_GCC_DIR}/include/c++)
 #    the oldest PCs the product runs on need no more.
 #  - thread_local as emulated TLS (__emutls, in libgcc), as GCC builds it for MinGW: clang would
 #    make implicit TLS of it, which Windows XP does not set up for a DLL loaded by LoadLibrary.
+#  - type_info equality out of line, in libstdc++, as GCC itself sets it for MinGW targets: clang
+#    does not, and libstdc++'s header then defines type_info::operator== inline, which an
+#    unoptimised object emits beside the runtime's own definition (a duplicate symbol at the link).
 # tests/binaries/check_binaries.sh refuses a 32-bit deliverable with SSE registers or implicit TLS.
-set(ORB_TARGET_FLAGS "-femulated-tls")
+set(ORB_TARGET_FLAGS "-femulated-tls -D__GXX_TYPEINFO_EQUALITY_INLINE=0")
 if(ORB_MINGW_PREFIX MATCHES "^i686")
   string(APPEND ORB_TARGET_FLAGS " -march=i686")
 endif()
