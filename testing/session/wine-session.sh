@@ -7,6 +7,8 @@
 # stop:  ends every Wine process of the prefix, then the wineserver, the pointer holder and Xvfb,
 #        by their PIDs.
 set -euo pipefail
+# A step that fails says which, with the Wine program's own log where it wrote one.
+trap 'echo "wine-session: line $LINENO failed: $BASH_COMMAND" >&2; tail -n 20 "${dir:-/nonexistent}/wineboot.log" 2>/dev/null >&2' ERR
 here=$(cd "$(dirname "$0")" && pwd)
 cmd=${1:?usage: wine-session.sh start|stop BUILD_DIR}
 mkdir -p "${2:?usage: wine-session.sh start|stop BUILD_DIR}"
