@@ -19,8 +19,8 @@ source "$root/scripts/stage.sh"
 wine_tree=${ORB_WINE_TREE#build/}
 
 # The Windows tests' tree first: on a host that runs 32-bit code, the product tree they take the
-# shipped binaries from, then theirs; elsewhere the 64-bit tree alone, and the product tree while
-# the Windows tests run.
+# shipped binaries from, then theirs; elsewhere the 64-bit tree alone, and the product tree and the
+# 32-bit tests tree while the Windows tests run.
 if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then first="win32 $wine_tree"; else first=$wine_tree; fi
 ORB_TREES=$first "$root/scripts/build.sh"
 orb_host_note
