@@ -46,6 +46,14 @@ elseif(ORB_TREE STREQUAL "tests")
   set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O0 -g0 -DNDEBUG")
   set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-O0 -g0 -DNDEBUG")
 endif()
+# orb_unshipped_code(): what the calling folder adds from here on never ships (the harness, the
+# main job's programs): the product tree builds it unoptimised, for a shorter build, as the tests
+# trees build everything.
+macro(orb_unshipped_code)
+  if(ORB_TREE STREQUAL "product")
+    add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-O0>)
+  endif()
+endmacro()
 if(ORB_TREE STREQUAL "native")
   # Debian's prebuilt GoogleTest and GoogleMock (libgtest-dev, libgmock-dev).
   find_package(GTest CONFIG REQUIRED)

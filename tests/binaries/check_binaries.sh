@@ -98,6 +98,8 @@ if [ "$processor" = i686 ]; then
     [ -z "${failed_checks[$checks]:-}" ] && echo "$name: every import exists on Windows XP SP3; OS and subsystem versions 5.1 or lower"
   done
 
+  # A field of the TLS directory that llvm-readobj printed into $tls, as a number (0 when absent).
+  tls_field() { local value; value=$(sed -n "s/^ *$1: //p" <<<"$tls"); echo $((${value:-0})); }
   # What the oldest target PCs run and Windows XP sets up, in the three deliverables:
   # - the instruction set is i686 (Pentium Pro: cmov, x87), as the MinGW-w64 runtime linked in is
   #   built for: no MMX or SSE register anywhere;
@@ -117,7 +119,6 @@ if [ "$processor" = i686 ]; then
     tls_reads=$(grep -c '%fs:0x2c' <<<"$code")
     [ "$tls_reads" -eq 0 ] || fail "$name: $tls_reads instructions read the TLS slot (%fs:0x2c): implicit TLS"
     tls=$(llvm-readobj --coff-tls-directory "$file")
-    tls_field() { local value; value=$(sed -n "s/^ *$1: //p" <<<"$tls"); echo $((${value:-0})); }
     template=$(( $(tls_field EndAddressOfRawData) - $(tls_field StartAddressOfRawData) + $(tls_field SizeOfZeroFill) ))
     [ "$template" -le 4 ] ||
       fail "$name: a TLS template of $template bytes, more than the runtime's 4: implicit TLS"

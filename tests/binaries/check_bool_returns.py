@@ -85,8 +85,7 @@ def disassemble(dll):
         m = line.match(text)
         if not m or m.group(2) == "file":
             continue
-        operands = re.sub(r"\s*(#.*|<[^>]*>)\s*$", "", m.group(3))
-        operands = re.sub(r"\s*<[^>]*>", "", operands)
+        operands = re.sub(r"\s*<[^>]*>", "", re.sub(r"\s*#.*$", "", m.group(3)))
         code[int(m.group(1), 16)] = Instruction(int(m.group(1), 16), m.group(2), split_operands(operands))
     return code
 
@@ -166,7 +165,7 @@ class Checker:
             if (p, family, need) in visited:
                 continue
             visited.add((p, family, need))
-            predecessors = [q for q in arrivals.get(p, [])]
+            predecessors = list(arrivals.get(p, []))
             if p > 0 and not re.match(r"^(jmp|ret)", body[p - 1].mnemonic):
                 predecessors.append(p - 1)
             if p == 0:
