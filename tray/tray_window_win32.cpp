@@ -216,12 +216,28 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+// The stop message (tray/tray_stop_win32.h) comes from a setup that may run with a lower
+// integrity level than the tray, which asks for administrator rights: on Windows Vista and 7 the
+// window lets WM_CLOSE through. ChangeWindowMessageFilter is looked up, so that the tray still
+// loads on Windows XP, which has no such filter.
+static void AcceptStopMessage()
+{
+    using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto change = user32 != nullptr
+                      ? reinterpret_cast<ChangeFilter>(GetProcAddress(user32, "ChangeWindowMessageFilter"))
+                      : nullptr;
+    if (change != nullptr)
+        change(WM_CLOSE, 1 /* MSGFLT_ADD */);
+}
+
 HWND CreateTrayWindow(HINSTANCE instance)
 {
     TrayInstance = instance;
     ClassifyWindowsVersion();
     RegisterAutostart();
     TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    AcceptStopMessage();
 
     WNDCLASSA windowClass = {};  // no class style, cursor, background brush or icon
     windowClass.lpfnWndProc = TrayWindowProc;

@@ -2,7 +2,7 @@
 # check_binaries.sh OBJDUMP BIN_DIR PROCESSOR IMPORT_LIST
 # Each deliverable must be a PE image for the processor, import Windows system DLLs only (no
 # MinGW runtime DLL) and export exactly the expected names. The 32-bit ones, the raidcfg32.exe
-# stand-in that orb2.dll carries and the kit's trace_viewer.exe must load on Windows XP SP3: every
+# stand-in that orb2.dll carries and the kit's trace_viewer.exe and orb_restore.exe must load on Windows XP SP3: every
 # imported function listed in IMPORT_LIST as existing on XP SP3 or earlier, OS and subsystem
 # versions in the PE header no higher than 5.1.
 set -uo pipefail
@@ -74,7 +74,7 @@ if [ "$processor" = i686 ]; then
     since["$dll!$function"]=$version
   done < "$import_list"
 
-  for name in orb2.dll OrbLib.dll OrbTray.exe raidcfg32.exe trace_viewer.exe; do
+  for name in orb2.dll OrbLib.dll OrbTray.exe raidcfg32.exe trace_viewer.exe orb_restore.exe; do
     file=$bin/$name
     [ -f "$file" ] || continue
     checks=$((checks + 1))
