@@ -18,7 +18,7 @@ packages=(
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   xvfb x11-apps imagemagick
-  lld osslsigncode openssl zip unzip
+  lld osslsigncode openssl zip unzip wixl msitools
   x11-utils libx11-dev
 )
 if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # package.sh [--release]: builds the product (installing what is missing) and packs the kit
 # build/kit/orb-support-<version>-win32.zip, what the main application's team and the release
-# engineer take from us (kit/integration-guide.txt describes it to them):
+# engineer take from us (kit/integration-guide.txt describes it to them), and beside it the
+# Windows Installer package orb-support-<version>-win32.msi of the same files
+# (scripts/build-msi.sh). The zip holds:
 #   bin/      orb2.dll, OrbLib.dll, orb2_tray.exe (OrbTray.exe under the name it is installed
 #             under), without the MinGW runtime's DWARF (and signed, see below)
-#   tools/    trace_viewer.exe, for support
+#   tools/    trace_viewer.exe and orb_restore.exe, for support (and the installer)
+#   installer/ the package's WiX sources (kit/installer/)
 #   debug/    the PDB of each binary (and of the raidcfg32.exe stand-in when orb2.dll carries it),
 #             which Windows debuggers find by the CodeView record in the binary's debug directory
 #   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib) and MinGW (.dll.a)
 #   def/      orb2.def, OrbLib.def      sample/  a caller that uses every declared symbol
 #   INTEGRATION.txt, RELEASE-NOTES.txt, SHA256SUMS; every text file with CR LF line ends
-# The version is the project's (top CMakeLists.txt).
+# The version is the binaries', major.minor.patch.build: the project's (top CMakeLists.txt) and
+# the build number, the commit count (common/CMakeLists.txt).
 #
 # Intel's RAID tool: a tree configured without -DORB_RAIDCFG32 embeds this project's raidcfg32.exe
-# stand-in; its kit is named ...-standin.zip and says so on the first line of INTEGRATION.txt and
-# in orb2.dll's version resource. --release refuses such a tree (exit 3) and refuses a configured
+# stand-in; its kit is named ...-standin.zip (and .msi) and says so on the first line of
+# INTEGRATION.txt, in orb2.dll's version resource and in the package's product name. --release refuses such a tree (exit 3) and refuses a configured
 # tool that scripts/check-raid-tool.sh rejects (its exit code: 4 the stand-in, 5 not a 32-bit
 # console program, 6 no Intel company name unless ORB_RAIDCFG32_SHA256 names the file), before
 # building anything.
@@ -50,16 +54,19 @@ out=${ORB_KIT_DIR:-build/kit}
 [ -f "$tree/build.ninja" ] ||
   cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+# Configured again if HEAD has moved since, for the build number.
+cmake --build "$tree" --target build.ninja >/dev/null
 
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$tree/CMakeCache.txt"; }
-version=$(cache CMAKE_PROJECT_VERSION)
+version=$(cache ORB_VERSION)
 tool=$(cache ORB_RAIDCFG32)
 case $(basename "$(cache CMAKE_TOOLCHAIN_FILE)") in
-  mingw-i686.cmake) prefix=i686-w64-mingw32 machine=i386 bits=win32 ;;
-  mingw-x86_64.cmake) prefix=x86_64-w64-mingw32 machine=i386:x86-64 bits=win64 ;;
+  mingw-i686.cmake) prefix=i686-w64-mingw32 machine=i386 bits=win32 msi_arch=x86 ;;
+  mingw-x86_64.cmake) prefix=x86_64-w64-mingw32 machine=i386:x86-64 bits=win64 msi_arch=x64 ;;
   *) echo "package.sh: $tree is not a MinGW-w64 tree" >&2; exit 2 ;;
 esac
 name=orb-support-$version-$bits
+product_name="ORB support layer"
 if [ -z "$tool" ]; then
   if [ "$release" = yes ]; then
     echo "package.sh --release: orb2.dll would carry this project's raidcfg32.exe stand-in, which reports" \
@@ -67,6 +74,7 @@ if [ -z "$tool" ]; then
     exit 3
   fi
   name=$name-standin
+  product_name="$product_name - NOT FOR RELEASE (raidcfg32.exe stand-in)"
 elif [ "$release" = yes ]; then
   status=0
   reason=$("$root/scripts/check-raid-tool.sh" "$tool" 2>&1) || status=$?
@@ -76,17 +84,17 @@ elif [ "$release" = yes ]; then
   fi
 fi
 
-cmake --build "$tree" --target orb2 OrbLib OrbTray trace_viewer >/dev/null
+cmake --build "$tree" --target orb2 OrbLib OrbTray trace_viewer orb_restore >/dev/null
 
 kit=$out/$name
-rm -rf "$kit" "$out/$name.zip"
-mkdir -p "$kit"/{bin,tools,debug,include,lib,def,sample}
+rm -rf "$kit" "$out/$name.zip" "$out/$name.msi"
+mkdir -p "$kit"/{bin,tools,debug,include,lib,def,sample,installer}
 
 # built name, kit path. The link leaves the MinGW runtime's own DWARF sections in a binary (its
 # CodeView is in the PDB): they are stripped; the debug directory, and so the binary's match with
 # its PDB, stays. The PDB keeps the built name, which the binary's CodeView record gives.
 binaries=(orb2.dll bin/orb2.dll OrbLib.dll bin/OrbLib.dll OrbTray.exe bin/orb2_tray.exe
-          trace_viewer.exe tools/trace_viewer.exe)
+          trace_viewer.exe tools/trace_viewer.exe orb_restore.exe tools/orb_restore.exe)
 for ((i = 0; i < ${#binaries[@]}; i += 2)); do
   built=$tree/bin/${binaries[i]} shipped=$kit/${binaries[i + 1]}
   llvm-objcopy --strip-debug "$built" "$shipped"
@@ -113,6 +121,7 @@ fi
 cp inventory/orb2.h automation/OrbLib.h "$kit/include/"
 cp inventory/orb2.def automation/OrbLib.def "$kit/def/"
 cp kit/sample/* "$kit/sample/"
+cp kit/installer/*.wxs "$kit/installer/"
 for library in orb2 OrbLib; do
   (cd "$kit" && $prefix-dlltool --input-def "def/$library.def" --dllname "$library.dll" \
     --output-lib "lib/$library.dll.a")
@@ -130,7 +139,7 @@ sed "s/@VERSION@/$version/g" kit/release-notes.txt > "$kit/RELEASE-NOTES.txt"
 
 # Notepad on Windows XP and 7 shows a text with LF line ends as one line.
 crlf='s/\r*$/\r/'
-find "$kit" -type f \( -name '*.txt' -o -name '*.h' -o -name '*.def' -o -name '*.c' -o -name '*.cpp' \) \
+find "$kit" -type f \( -name '*.txt' -o -name '*.h' -o -name '*.def' -o -name '*.c' -o -name '*.cpp' -o -name '*.wxs' \) \
   -exec sed -i "$crlf" {} +
 (cd "$kit" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs sha256sum > SHA256SUMS)
@@ -140,5 +149,8 @@ sed -i "$crlf" "$kit/SHA256SUMS"
 find "$kit" -exec touch -h -d '2000-01-01 00:00:00 UTC' {} +
 (cd "$out" && find "$name" -type f | LC_ALL=C sort |
   TZ=UTC zip -X -D -q "$name.zip" -@)
+# The installer package of the same files, signed as they are.
+"$root/scripts/build-msi.sh" "$kit" "$out/$name.msi" "$version" "$msi_arch" "$product_name"
 echo "package.sh: $signed"
 echo "package.sh: $out/$name.zip"
+echo "package.sh: $out/$name.msi"

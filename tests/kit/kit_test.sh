@@ -12,7 +12,12 @@
 #    llvm-symbolizer names an export's function, file and line from the PDB;
 #  - a kit signed with a throwaway certificate and time-stamped by a local RFC 3161 server
 #    verifies, also after the certificate has expired; a damaged or untimed signature does not;
-#  - the kit installed into a fresh Wine prefix as its guide says starts (tests/kit/install_test.sh).
+#  - the Windows Installer package beside the zip holds the kit's binaries at their version, is
+#    marked as the stand-in's, places its actions where they must run, and is the same package
+#    (tables and files; wixl writes no reproducible bytes) when built again;
+#  - in a fresh Wine prefix the package installs, upgrades with the tray running, repairs, refuses
+#    a downgrade and uninstalls leaving nothing (tests/kit/msi_test.sh); then the kit installed by
+#    hand as its guide says starts (tests/kit/install_test.sh).
 # Where the host runs no 32-bit code, the Wine checks take a kit packed from the 64-bit build of
 # the same sources. Every kit is written under build/kit-test, never into build/kit. Prints one
 # line per check and "N passed, M failed". (Under pipefail, a grep that leaves early fails the
@@ -35,7 +40,7 @@ check() {  # check NAME COMMAND...: runs COMMAND, counts and prints the result
 # What build/kit holds before: the test must leave it as it was.
 kit_dir_before=$(ls -l --time-style=+%s build/kit 2>/dev/null)
 
-version=$(sed -n 's/^project(orb VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+version=$(sed -n 's/^ORB_VERSION:INTERNAL=//p' build/win32/CMakeCache.txt)  # major.minor.patch.build
 out=$work/out
 standin=orb-support-$version-win32-standin
 tree=$work/tree
@@ -47,19 +52,30 @@ package() {  # package DIR TREE [ARGS...]: TREE's kit into DIR, a folder of the 
 # The same commit built twice, in the product tree and in a fresh tree elsewhere, of a copy of
 # the sources elsewhere (the tracked files as they are): the same zip. The fresh tree then serves
 # every check that needs a tree of its own.
-kit_of() {  # kit_of TREE COPY
-  package "$out" "$1" && cp "$out/$standin.zip" "$2"
+kit_of() {  # kit_of TREE COPY: the zip to COPY.zip, the package to COPY.msi
+  package "$out" "$1" && cp "$out/$standin.zip" "$2.zip" && cp "$out/$standin.msi" "$2.msi"
 }
-check "the product tree's kit" kit_of build/win32 "$work/first.zip"
+check "the product tree's kit" kit_of build/win32 "$work/first"
 source_copy=$work/source
 fresh_kit() {
   rm -rf "$tree" "$source_copy" && mkdir -p "$source_copy" &&
     git ls-files -z | tar --null -T - -cf - | tar -C "$source_copy" -xf - &&
     ORB_KIT_DIR=$root/$out ORB_KIT_TREE=$root/$tree "$source_copy/scripts/package.sh" &&
-    cp "$out/$standin.zip" "$work/second.zip"
+    cp "$out/$standin.zip" "$work/second.zip" && cp "$out/$standin.msi" "$work/second.msi"
 }
 check "a kit built again in a fresh tree, from a copy of the sources elsewhere" fresh_kit
 check "the two kits are byte-identical" cmp "$work/first.zip" "$work/second.zip"
+# The package built again holds the same tables and files. Its bytes differ: wixl writes the time
+# and a random package code into its summary, and its string pool in no fixed order.
+msi_content() {  # msi_content MSI: every table and the checksum of every file it carries, as text
+  local table dir=$work/msi-content
+  for table in $(msiinfo tables "$1" | tr -d '\r' | grep -v '^_' | LC_ALL=C sort); do echo "== $table"; msiinfo export "$1" "$table"; done
+  dir=$dir-$(basename "$1")
+  rm -rf "$dir" && mkdir -p "$dir" && msiextract -C "$dir" "$1" >/dev/null &&
+    (cd "$dir" && find . -type f | LC_ALL=C sort | xargs -d '\n' sha256sum)
+}
+same_package() { diff <(msi_content "$work/first.msi") <(msi_content "$work/second.msi"); }
+check "the two packages hold the same tables and files" same_package
 
 kit=$work/unpacked/$standin
 rm -rf "$work/unpacked" && mkdir -p "$work/unpacked" && unzip -q "$out/$standin.zip" -d "$work/unpacked"
@@ -74,12 +90,15 @@ bin/orb2_tray.exe
 debug/OrbLib.pdb
 debug/OrbTray.pdb
 debug/orb2.pdb
+debug/orb_restore.pdb
 debug/raidcfg32.pdb
 debug/trace_viewer.pdb
 def/OrbLib.def
 def/orb2.def
 include/OrbLib.h
 include/orb2.h
+installer/orb-support-components.wxs
+installer/orb-support.wxs
 lib/OrbLib.dll.a
 lib/OrbLib.lib
 lib/orb2.dll.a
@@ -87,6 +106,7 @@ lib/orb2.lib
 sample/README.txt
 sample/orb_sample.c
 sample/orb_sample_class.cpp
+tools/orb_restore.exe
 tools/trace_viewer.exe
 EOF
 }
@@ -94,7 +114,7 @@ check "the kit holds the files its guide lists, and no other" kit_files
 check "SHA256SUMS checks inside the kit" bash -c "cd '$kit' && sha256sum -c --quiet SHA256SUMS"
 crlf_text() {  # every line of every text file ends with CR LF
   local file bad=0
-  for file in "$kit"/*.txt "$kit"/SHA256SUMS "$kit"/include/* "$kit"/def/* "$kit"/sample/*; do
+  for file in "$kit"/*.txt "$kit"/SHA256SUMS "$kit"/include/* "$kit"/def/* "$kit"/sample/* "$kit"/installer/*; do
     [ -f "$file" ] || { echo "no file $file"; return 1; }
     if grep -q $'[^\r]$\|^$' "$file"; then echo "LF line ends: $file"; bad=1; fi
   done
@@ -123,7 +143,7 @@ guid_bytes() {  # guid_bytes BINARY: its CodeView GUID as a grep -P pattern of t
 }
 symbols() {
   local b pdb
-  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
+  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe tools/orb_restore.exe; do
     [ "$(i686-w64-mingw32-objdump -h "$kit/$b" | grep -c ' \.debug_')" -eq 0 ] || { echo "$b: DWARF left"; return 1; }
     pdb=$kit/debug/$(codeview "$kit/$b" | cut -d' ' -f1)
     pdb_matches "$kit/$b" "$pdb" || return 1
@@ -156,7 +176,7 @@ check "llvm-symbolizer names ChangeDirName, its file and line, from OrbLib.pdb" 
 other_pdb() { ! pdb_matches "$kit/bin/orb2.dll" "$kit/debug/OrbLib.pdb"; }
 check "another binary's PDB in orb2.pdb's place is refused" other_pdb
 check "the kit's binaries load and run on Windows XP (imports, PE header, instructions, TLS, unwinding, bool results)" bash -c "
-  mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit/tools/trace_viewer.exe' '$kit'/debug/*.pdb '$work/xp/' &&
+  mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit'/tools/*.exe '$kit'/debug/*.pdb '$work/xp/' &&
   mv '$work/xp/orb2_tray.exe' '$work/xp/OrbTray.exe' &&
   tests/binaries/check_binaries.sh i686-w64-mingw32-objdump '$work/xp' i686 tests/binaries/windows_imports.tsv"
 
@@ -181,6 +201,41 @@ standin_properties() {  # Windows 7's Details tab shows the description; XP's Ve
     version_text SpecialBuild | grep -q "raidcfg32.exe stand-in" && special_build_flag
 }
 check "orb2.dll's properties name the stand-in (description, special build)" standin_properties
+
+# The package beside the zip: the kit's binaries at their version, the stand-in's name, its
+# actions where they must run.
+msi=$out/$standin.msi
+package_files() {
+  local dir=$work/msi-files name files
+  rm -rf "$dir" && mkdir -p "$dir" && msiextract -C "$dir" "$msi" >/dev/null || return 1
+  for name in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe tools/orb_restore.exe; do
+    cmp "$kit/$name" "$(find "$dir" -name "$(basename "$name")")" || return 1
+  done
+  files=$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 {print $3, $5}' | LC_ALL=C sort)
+  echo "$files"
+  [ "$files" = "$(printf "%s $version\n" OrbLib.dll orb2.dll orb2_tray.exe orb_restore.exe trace_viewer.exe)" ]
+}
+check "the package carries the kit's five binaries, each at the kit's version" package_files
+package_properties() {
+  local properties
+  properties=$(msiinfo export "$msi" Property | tr -d '\r')
+  grep -E '^Product(Name|Version)' <<<"$properties"
+  grep -qx "ProductName.ORB support layer - NOT FOR RELEASE (raidcfg32.exe stand-in)" <<<"$properties" &&
+    grep -qx "ProductVersion.${version%.*.*}.${version##*.}" <<<"$properties"
+}
+check "the package names the stand-in and its version is major.minor.build" package_properties
+actions_placed() {  # the tray stopped first; the older version removed before anything is installed;
+  local sequence  # what the removal gives back before the files go; the autostart value after them
+  sequence=$(msiinfo export "$msi" InstallExecuteSequence | tr -d '\r')
+  at() { awk -F'\t' -v action="$1" '$1 == action {print $3}' <<<"$sequence"; }
+  local order=(OrbStopTray InstallValidate RemoveExistingProducts InstallInitialize OrbRemove RemoveFiles
+               InstallFiles OrbAutostart InstallFinalize) i
+  for ((i = 0; i < ${#order[@]}; i++)); do echo "${order[i]} $(at "${order[i]}")"; done
+  for ((i = 1; i < ${#order[@]}; i++)); do
+    [ -n "$(at "${order[i - 1]}")" ] && [ "$(at "${order[i - 1]}")" -lt "$(at "${order[i]}")" ] || return 1
+  done
+}
+check "the package's actions run in their places" actions_placed
 
 # --release: each refusal with its own exit code and one line that says why, in the fresh tree
 # configured with each tool in turn (only orb2.dll's resources are built again).
@@ -219,7 +274,8 @@ release_kit() {  # the tool without Intel's name, accepted by its SHA-256: a kit
     [ "$(unzip -p "$release_zip" "orb-support-$version-win32/INTEGRATION.txt" | grep -c "NOT FOR RELEASE")" -eq 0 ] &&
     unzip -p "$release_zip" "orb-support-$version-win32/bin/orb2.dll" >"$work/release-orb2.dll" &&
     own_version "$work/release-orb2.dll" && ! version_text FileDescription | grep -q "NOT FOR RELEASE" &&
-    [ "$(strings -el "$work/release-orb2.dll" | grep -c "stand-in")" -eq 0 ] && ! special_build_flag
+    [ "$(strings -el "$work/release-orb2.dll" | grep -c "stand-in")" -eq 0 ] && ! special_build_flag &&
+    msiinfo export "${release_zip%.zip}.msi" Property | tr -d '\r' | grep -qx "ProductName.ORB support layer"
 }
 check "--release packs the tool its SHA-256 names, without the stand-in's warnings" release_kit
 
@@ -252,6 +308,7 @@ for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.e
   check "$binary's signature and its time stamp verify" verified "$signed/$binary"
 done
 later=$(( $(date +%s) + 5 * 86400 ))  # both throwaway certificates expired (2 days)
+check "the package's signature and its time stamp verify" verified "$work/signed/$standin.msi"
 check "a time-stamped signature verifies after its certificate has expired" \
   verified "$signed/bin/orb2.dll" -time "$later"
 untimed() {
@@ -275,10 +332,10 @@ check "the sample caller links with lld-link against the kit's .lib files" \
 
 # Under Wine: the kit of the host's bitness, signed.
 if [ "$ORB_HOST_RUNS_32BIT" = yes ]; then
-  wine_kit=$signed wine_arch=win32 sample_dir=$work/sample
+  wine_kit=$signed wine_arch=win32 sample_dir=$work/sample msi_arch=x86
 else
   echo "this host runs no 32-bit code: the Wine checks take the 64-bit build's kit"
-  wine_kit=$work/signed64/orb-support-$version-win64-standin wine_arch=win64 sample_dir=$work/sample64
+  wine_kit=$work/signed64/orb-support-$version-win64-standin wine_arch=win64 sample_dir=$work/sample64 msi_arch=x64
   check "a signed kit of the 64-bit build" sign_kit "$work/signed64" build/win64
   check "the 64-bit twin of the sample links against that kit" \
     tests/kit/build_sample.sh "$wine_kit" "$work/sample64" x86_64
@@ -290,6 +347,8 @@ run_sample() {
     testing/session/wine-exec.sh "$session" "$sample_dir/orb_sample.exe"
 }
 check "the sample caller's checks pass under Wine against the signed DLLs" run_sample
+check "the package installs, upgrades with the tray running, repairs, refuses a downgrade and uninstalls leaving nothing" \
+  tests/kit/msi_test.sh "$wine_kit" "$wine_kit.msi" "$version" "$msi_arch" "$session"
 check "the kit installed as its guide says starts the main application" \
   tests/kit/install_test.sh "$wine_kit" "$session" "$root/build/$([ "$wine_arch" = win32 ] && echo win32 || echo win64)/bin/orb_ii.exe"
 
