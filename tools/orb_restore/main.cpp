@@ -14,7 +14,8 @@
 //                        where RunOnce is the key and does not exist)
 //     /remove-autostart  the value "ORB_II" deleted under Run and RunOnce; the keys stay
 //
-// The actions run in the order above. One line per action on standard output; the details of the
+// The actions run in the order /stop-tray, /consoles, /autostart, /remove-autostart: a setup
+// stops the tray before it touches its files or its value. One line per action on standard output; the details of the
 // consoles' go to the trace (trace_viewer.exe orb_restore.exe shows them). Exit 0 when every
 // action was done, 1 when a tray still runs after its wait, 2 when the Program Files folder is
 // unknown, 3 when a registry value could not be written or deleted, 64 for a usage error.
@@ -128,8 +129,8 @@ int main(int argc, char** argv)
         const int result = wanted ? action() : 0;
         status = status != 0 ? status : result;
     };
+    run(stopTray, StopTrays);
     run(consoles, RestoreConsoles);
-    run(stopTray, StopTrays);  // a setup stops the tray before it touches its files or its value
     run(autostart, WriteAutostart);
     run(removeAutostart, RemoveAutostart);
     std::fflush(stdout);
