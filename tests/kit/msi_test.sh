@@ -13,7 +13,9 @@
 #     nothing changed;
 #  5. uninstall with the tray running and Intel's consoles' resources left hidden by a run that
 #     died: the tray stopped, the resources given back, and the prefix's Program Files folders,
-#     its Windows Installer folder and its HKLM\Software and HKCU\Software as before the install.
+#     its Windows Installer folder and its HKLM\Software and HKCU\Software compared with their
+#     state before the install: nothing lost, nothing of ours left (what Wine adds of its own
+#     meanwhile, such as its network cards' keys, is listed).
 # KIT is MSI's unpacked kit, VERSION its binaries' version. Prints each step; exits 1 at the first
 # that fails. Every wait is a bounded poll for a condition.
 set -uo pipefail
@@ -172,9 +174,33 @@ poll 10 no_tray || fail "the tray still runs after the uninstall"
 [ -z "$(running 'orb_restore\.exe')" ] || fail "orb_restore.exe still runs"
 snapshot after
 echo "after: $(wc -l <"$work/after.files") files and folders, $(cat "$work"/after.HK*.txt | wc -l) registry keys and values"
+# What differs from before: nothing removed, and nothing added that names us (our folders and
+# files, product name, value, or any of the packages' codes, also as Windows Installer writes them
+# into key names). Wine adds keys of its own meanwhile (its network cards, say): listed, not ours.
+squashed() {  # squashed GUID: the GUID as Windows Installer writes it into a key's name
+  local g=${1//[\{\}-]/} i out
+  out=$(rev <<<"${g:0:8}")$(rev <<<"${g:8:4}")$(rev <<<"${g:12:4}")
+  for ((i = 16; i < 32; i += 2)); do out+=$(rev <<<"${g:i:2}"); done
+  echo "$out"
+}
+{
+  printf '%s\n' korvante orb_ii orb2 OrbLib orb_restore trace_viewer "ORB support layer" ORB_II
+  for code in $(for package in "$msi" "$work/next.msi"; do
+                  msiinfo export "$package" Property | tr -d '\r' | awk -F'\t' '$1 ~ /^(ProductCode|UpgradeCode)$/ {print $2}'
+                  msiinfo export "$package" Component | tr -d '\r' | awk -F'\t' 'NR > 3 {print $2}'
+                done | sort -u); do
+    echo "$code" && squashed "$code"
+  done
+} >"$work/ours.txt"
 left=0
 for part in files HKLM.txt HKCU.txt; do
-  diff -u "$work/before.$part" "$work/after.$part" >"$work/left.$part.diff" || { cat "$work/left.$part.diff"; left=1; }
+  diff "$work/before.$part" "$work/after.$part" >"$work/left.$part.diff"
+  if grep -q '^<' "$work/left.$part.diff"; then echo "removed since before the install:"; grep '^<' "$work/left.$part.diff"; left=1; fi
+  if grep '^>' "$work/left.$part.diff" | grep -iqF -f "$work/ours.txt"; then
+    echo "ours, left after the uninstall:"; grep '^>' "$work/left.$part.diff" | grep -iF -f "$work/ours.txt"; left=1
+  fi
+  added=$(grep '^>' "$work/left.$part.diff" | grep -vciF -f "$work/ours.txt")
+  [ "$added" -eq 0 ] || echo "$part: $added lines added meanwhile that are not ours (Wine's own, $work/left.$part.diff)"
 done
-[ "$left" -eq 0 ] || fail "the prefix differs from before the install (above)"
+[ "$left" -eq 0 ] || fail "the prefix keeps a trace of ours, or lost what it had (above)"
 echo "uninstalled: no file, folder, registry value or process of ours left; the consoles' resources back"
