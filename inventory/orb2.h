@@ -1,12 +1,18 @@
 #pragma once
 /* orb2.dll: the drive inventory of this machine, answered one value at a time.
 
+   Compilers: Visual C++ 2005 (8.0) or later, C or C++, and GCC or clang (MinGW-w64).
+
    char* KVFunc(unsigned int type, int index, const char* text)      (__cdecl, undecorated name)
+   void  KVFree(char* answer)                                         (__cdecl, undecorated name)
 
    Every call answers a new 512-byte buffer holding a NUL-terminated text, allocated with
-   msvcrt.dll's malloc. orb2 keeps no reference to it and exports nothing to release it: the
-   caller releases each answer with msvcrt.dll's free (a program built against msvcrt calls
-   free(); any other caller uses GetProcAddress(GetModuleHandleA("msvcrt.dll"), "free")).
+   msvcrt.dll's malloc. orb2 keeps no reference to it: the caller releases each answer with
+   KVFree (a null pointer is ignored), which frees it with the same runtime whatever runtime the
+   caller was built with. Never with the caller's own free(): a Visual C++ runtime other than
+   msvcrt.dll has a heap of its own. Callers of the original design, which had no KVFree, free
+   answers with msvcrt.dll's free (GetProcAddress(GetModuleHandleA("msvcrt.dll"), "free")); that
+   still works.
    When the 512 bytes cannot be allocated, KVFunc answers a null pointer and does nothing else
    (query 0 then runs no scan).
 
@@ -127,6 +133,8 @@ enum Orb2Query {
 };
 
 char* __cdecl KVFunc(unsigned int type, int index, const char* text);
+/* Releases an answer of KVFunc; a null pointer is ignored. */
+void __cdecl KVFree(char* answer);
 
 #ifdef __cplusplus
 }

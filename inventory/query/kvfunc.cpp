@@ -1,4 +1,4 @@
-// The query export of orb2.
+// The query export of orb2, and the release of its answers.
 #include <cstdlib>
 
 #include "inventory/orb2.h"
@@ -21,4 +21,10 @@ extern "C" char* __cdecl KVFunc(unsigned int type, int index, const char* text)
     }
     WriteQueryAnswer(inventory, type, index, text, answer);
     return answer;
+}
+
+extern "C" void __cdecl KVFree(char* answer)
+{
+    // The same runtime's free as KVFunc's malloc, whichever runtime the caller was built with.
+    std::free(answer);
 }

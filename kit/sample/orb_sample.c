@@ -20,15 +20,12 @@
    expected, 0 when not, -1 when OrbLib.h declares no class for this compiler. */
 int __cdecl OrbSampleCheckClass(void);
 
-/* KVFunc's answers come from msvcrt.dll's malloc. This program's C runtime may be another one
-   (every Visual C++ runtime since 2002 is), so they go back to msvcrt.dll's own free. */
-typedef void(__cdecl* FreeFunction)(void*);
-static FreeFunction msvcrt_free;
-
+/* KVFunc's answers go back to orb2.dll's KVFree, never to this program's own free(): its C
+   runtime may be another one (every Visual C++ runtime since 2002 is). KVFree ignores a null
+   pointer. */
 static void release(char* answer)
 {
-    if (answer != NULL)
-        msvcrt_free(answer);
+    KVFree(answer);
 }
 
 /* Prints one answer of KVFunc under `label` and releases it; answers its number (atoi). */
@@ -226,13 +223,6 @@ static int check_without_scan(void)
 
 int main(int argc, char** argv)
 {
-    /* msvcrt.dll is loaded: orb2.dll imports it. */
-    msvcrt_free = (FreeFunction)GetProcAddress(GetModuleHandleA("msvcrt.dll"), "free");
-    if (msvcrt_free == NULL) {
-        printf("FAILED: msvcrt.dll's free not found (error %lu)\n", GetLastError());
-        return 1;
-    }
-
     if (argc == 1)
         return check_without_scan();
     if (argc == 2 && strcmp(argv[1], "scan") == 0)

@@ -23,7 +23,7 @@ declare -A extra_imports=(
 )
 
 declare -A expected_exports=(
-  [orb2.dll]="KVFunc"
+  [orb2.dll]="KVFree KVFunc"
   [OrbLib.dll]="??0COrbLib@@QAE@XZ ??4COrbLib@@QAEAAV0@ABV0@@Z fnOrbLib nOrbLib ShellRunIntel_IM95 ShellRunIntel95 ShellRunIntel95_HDD_S ShellRunIntel95_HDD_UP ShellRunIntel95_HDD_DOWN ShellRunIntel95_HDD_DOWN_SPACE ShellRunIntel95_RAID_HDD_Count ShellRunIntel95_HDD_Count_End ShellRunIntel95_ConfirmVol ShellRunIntel95_Down ShellRunIntel95_RAID ShellRunIntel95_RAID_HDD_Count_End ShellRunIntel ShellRunIntelMSM SetSourceHDD SetMemberHDD SetMemberDown ShellRunIntelMSM_R ShellRunIntelMSM_R2 ShellRunIntelMSM_R3 SetSourceHDD_R SetMemberHDD_R SetMemberDown_R ChangeDirName"
   [OrbTray.exe]=""
 )

@@ -45,6 +45,7 @@ inline bool ToolFilesGone()
 class Orb2Fixture : public ::testing::Test {
 protected:
     using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
+    using KVFreeType = void(__cdecl*)(char*);
 
     void SetUp() override
     {
@@ -52,6 +53,8 @@ protected:
         ASSERT_NE(nullptr, library_) << "error " << GetLastError();
         kvFunc_ = reinterpret_cast<KVFuncType>(GetProcAddress(library_, "KVFunc"));
         ASSERT_NE(nullptr, kvFunc_);
+        kvFree_ = reinterpret_cast<KVFreeType>(GetProcAddress(library_, "KVFree"));
+        ASSERT_NE(nullptr, kvFree_);
     }
     void TearDown() override
     {
@@ -69,7 +72,7 @@ protected:
         char* answer = kvFunc_(type, index, text);
         EXPECT_NE(nullptr, answer);
         std::string value = answer ? answer : "";
-        std::free(answer);  // msvcrt's free, as orb2.h documents
+        kvFree_(answer);
         return value;
     }
 
@@ -104,5 +107,6 @@ protected:
 
     HMODULE library_ = nullptr;
     KVFuncType kvFunc_ = nullptr;
+    KVFreeType kvFree_ = nullptr;
     simulated_machine::Simulation simulation_;
 };

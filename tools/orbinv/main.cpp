@@ -20,7 +20,7 @@
 //                   tool's report), that --machine replays anywhere
 //
 // Exit codes: 0 inventory printed (or --help: the usage on standard output); 1 usage; 2 the machine file cannot be read; 3 orb2.dll cannot
-// be loaded; 4 orb2.dll has no export KVFunc; 5 the machine cannot be attached; 6 the recording
+// be loaded; 4 orb2.dll has no export KVFunc or KVFree; 5 the machine cannot be attached; 6 the recording
 // cannot be written; 7 (--version) orb2.dll has no version resource.
 #include <windows.h>
 
@@ -36,7 +36,7 @@
 namespace {
 
 using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
-using FreeType = void(__cdecl*)(void*);
+using FreeType = void(__cdecl*)(char*);
 
 constexpr int kDiskCapacity = 50;
 constexpr int kRaidDiskCapacity = 6;
@@ -50,7 +50,7 @@ struct Orb2 {
     KVFuncType kvFunc = nullptr;
     FreeType release = nullptr;
 
-    // One answer as text; the buffer is released with msvcrt's free, as orb2.h documents.
+    // One answer as text; the buffer is released with KVFree, as orb2.h documents.
     std::string Ask(unsigned int type, int index = 0, const char* text = nullptr) const
     {
         char* answer = kvFunc(type, index, text);
@@ -224,10 +224,9 @@ int main(int argc, char** argv)
     }
     Orb2 orb2;
     orb2.kvFunc = reinterpret_cast<KVFuncType>(GetProcAddress(library, "KVFunc"));
-    HMODULE msvcrt = GetModuleHandleA("msvcrt.dll");
-    orb2.release = msvcrt ? reinterpret_cast<FreeType>(GetProcAddress(msvcrt, "free")) : nullptr;
+    orb2.release = reinterpret_cast<FreeType>(GetProcAddress(library, "KVFree"));
     if (orb2.kvFunc == nullptr || orb2.release == nullptr) {
-        std::fprintf(stderr, "orbinv: %s has no export KVFunc\n", path);
+        std::fprintf(stderr, "orbinv: %s has no export KVFunc or KVFree\n", path);
         FreeLibrary(library);
         return kNoExport;
     }
