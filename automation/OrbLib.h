@@ -1,9 +1,21 @@
 #pragma once
 /* OrbLib.dll: single steps of the Intel RAID consoles' wizards, driven by synthetic input.
-   Every export but the two COrbLib members is __cdecl under its undecorated name; bool results
-   are one byte (1 true, 0 false). */
+   Every export but the two COrbLib members is __cdecl under its undecorated name.
+   Compilers: Visual C++ 2005 (8.0) or later, C or C++, and GCC or clang (MinGW-w64).
+   bool results are one byte in AL, 1 true and 0 false: declare and call them as this header
+   does, with a one-byte bool, never as BOOL or int (a 4-byte BOOL would read the three bytes
+   above AL as well, which the contract leaves undefined). C++ has bool; C takes <stdbool.h>
+   (C99, Visual C++ 2013 and later), and older Visual C++ C gets the one-byte type below, the
+   same size and return convention as C++'s bool. */
 #ifndef __cplusplus
+#if defined(_MSC_VER) && _MSC_VER < 1800
+typedef unsigned char bool;
+#define true 1
+#define false 0
+#else
 #include <stdbool.h>
+#endif
+typedef char OrbLibBoolIsOneByte[sizeof(bool) == 1 ? 1 : -1];
 #endif
 
 /* Data lives in OrbLib.dll and a caller reaches it through its import table: Microsoft's linker

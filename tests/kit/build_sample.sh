@@ -8,6 +8,8 @@
 #    _X86_ or _AMD64_), and printf declared as msvcrt.dll's, not MinGW's own;
 #  - kernel32.lib and msvcrt.lib are made from the .def files in msvc_crt/, which list what the
 #    sample calls, and msvc_crt/startup.c stands in for the runtime's program start.
+# The sample's sources are also compiled as Visual C++ 2005 would see them (-fms-compatibility-
+# version=14.00), the oldest compiler the headers support.
 # x86_64 builds a 64-bit twin against a 64-bit build's DLLs (KIT_DIR/lib/*.lib made with
 # llvm-dlltool -m i386:x86-64), so that hosts which run no 32-bit code can run the sample.
 set -euo pipefail
@@ -40,6 +42,11 @@ cflags=(--target="$arch-pc-windows-msvc" -O1 -Wall -Werror -fgnuc-version=4.2.1 
 run clang "${cflags[@]}" -c "$sample/orb_sample.c" -o "$out/orb_sample.obj"
 run clang "${cflags[@]}" -c "$sample/orb_sample_class.cpp" -o "$out/orb_sample_class.obj"
 run clang "${cflags[@]}" -c "$crt/startup.c" -o "$out/startup.obj"
+# The oldest compiler the headers name, Visual C++ 2005: _MSC_VER 1400, C without <stdbool.h>.
+mkdir -p "$out/vc2005"
+for source in orb_sample.c orb_sample_class.cpp; do
+  run clang "${cflags[@]}" -fms-compatibility-version=14.00 -c "$sample/$source" -o "$out/vc2005/${source%.*}.obj"
+done
 run lld-link /nologo /subsystem:$subsystem /nodefaultlib /out:"$out/orb_sample.exe" \
   "$out/orb_sample.obj" "$out/orb_sample_class.obj" "$out/startup.obj" \
   "$kit/lib/orb2.lib" "$kit/lib/OrbLib.lib" "$out/kernel32.lib" "$out/msvcrt.lib"
