@@ -50,8 +50,11 @@ string(CONCAT CMAKE_CXX_FLAGS_INIT "${ORB_TARGET_FLAGS} -isystem ${ORB_LIBSTDCXX
        " -isystem ${ORB_LIBSTDCXX}/${ORB_MINGW_PREFIX} -isystem ${ORB_LIBSTDCXX}/backward")
 
 # Every binary carries its own runtime: it imports Windows system DLLs only.
-# No time stamp in the PE header, and the PDB's name and identity come from its content, its paths
-# from a fixed root rather than the build folder: two builds of one commit give the same bytes.
+# The PE header's time stamp is a hash of the binary's content (/Brepro, as Microsoft's linker
+# writes it), not the link's time: symbol servers index a binary by it and its image size, and
+# two builds that differ get different ones. The PDB's name and identity come from its content too,
+# its paths from a fixed root rather than the build folder: two builds of one commit give the same
+# bytes.
 # Windows XP (5.1) is the oldest system the binaries declare, as GNU ld's defaults did; LLD's are 6.0.
 # -B: the link takes GCC's crtbegin.o and crtend.o from its runtime folder, not MinGW-w64's empty
 # pair in /usr/<triple>/lib, which the driver finds first. GCC's register the DWARF unwind tables
@@ -62,7 +65,7 @@ string(CONCAT CMAKE_CXX_FLAGS_INIT "${ORB_TARGET_FLAGS} -isystem ${ORB_LIBSTDCXX
 # Nothing may throw across an export (tests/toolchain/exception_test.cpp).
 set(ORB_LINK_FLAGS "-fuse-ld=lld-16 -B${ORB_MINGW_GCC_DIR} -L${ORB_MINGW_GCC_DIR}")
 string(APPEND ORB_LINK_FLAGS " -static -static-libgcc -static-libstdc++")
-string(APPEND ORB_LINK_FLAGS " -Wl,--no-insert-timestamp -Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB%"
+string(APPEND ORB_LINK_FLAGS " -Wl,-Xlink=-Brepro -Wl,--pdb= -Wl,-Xlink=-pdbaltpath:%_PDB%"
        " -Wl,-Xlink=-pdbsourcepath:C:/orb")
 string(APPEND ORB_LINK_FLAGS " -Wl,--major-os-version=5,--minor-os-version=1"
        " -Wl,--major-subsystem-version=5,--minor-subsystem-version=1")

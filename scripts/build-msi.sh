@@ -10,8 +10,9 @@
 # run to run whatever its Before or Sequence says (each action's Sequence is set here); it leaves
 # the File table's versions empty (set from each binary's version resource, so that Windows
 # Installer's file-versioning rules see them). With ORB_SIGN_CERT and ORB_SIGN_KEY set, the
-# package is signed as the binaries are (ORB_TIMESTAMP_URL: time-stamped).
+# package is signed as the binaries are (scripts/sign.sh).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 kit=${1:?usage: build-msi.sh KIT MSI VERSION x86|x64 [NAME]} msi=${2:?} version=${3:?} arch=${4:?}
 name=${5:-ORB support layer}
 [[ "$version" =~ ^([0-9]+)\.([0-9]+)\.[0-9]+\.([0-9]+)$ ]] || { echo "build-msi.sh: version $version is not a.b.c.d" >&2; exit 2; }
@@ -56,9 +57,5 @@ while IFS= read -r query; do msibuild "$msi" -q "$query"; done <"$msi.sql"
 rm -f "$msi.sql"
 
 if [ -n "${ORB_SIGN_CERT:-}" ] && [ -n "${ORB_SIGN_KEY:-}" ]; then
-  timestamp=()
-  [ -z "${ORB_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$ORB_TIMESTAMP_URL")
-  osslsigncode sign -certs "$ORB_SIGN_CERT" -key "$ORB_SIGN_KEY" -n "$name $product_version" -h sha256 \
-    "${timestamp[@]}" -in "$msi" -out "$msi.signed" >/dev/null
-  mv "$msi.signed" "$msi"
+  "$here/sign.sh" "$msi" "$name $product_version"
 fi

@@ -10,9 +10,12 @@
 #   installer/ the package's WiX sources (kit/installer/)
 #   debug/    the PDB of each binary (and of the raidcfg32.exe stand-in when orb2.dll carries it),
 #             which Windows debuggers find by the CodeView record in the binary's debug directory
-#   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib) and MinGW (.dll.a)
+#   symbols/  the binaries and their PDBs in a symbol server's layout (below)
+#   include/  orb2.h, OrbLib.h          lib/  import libraries: Microsoft (.lib, in its archive
+#                                         format) and MinGW (.dll.a)
 #   def/      orb2.def, OrbLib.def      sample/  a caller that uses every declared symbol
-#   INTEGRATION.txt, RELEASE-NOTES.txt, SHA256SUMS; every text file with CR LF line ends
+#   INTEGRATION.txt, RELEASE-NOTES.txt, BUILD.txt (the version and the source commit), SHA256SUMS;
+#   every text file with CR LF line ends
 # The version is the binaries', major.minor.patch.build: the project's (top CMakeLists.txt) and
 # the build number, the commit count (common/CMakeLists.txt).
 #
@@ -24,10 +27,10 @@
 # building anything.
 #
 # Signing: with ORB_SIGN_CERT (PEM certificate chain) and ORB_SIGN_KEY (PEM private key) set, every
-# binary is signed with osslsigncode before packing; without them the kit is unsigned. With
-# ORB_TIMESTAMP_URL also set (an RFC 3161 time-stamp server's address, such as the certificate
-# authority's), every signature is countersigned with the server's time, so that it still verifies
-# after the signing certificate has expired.
+# binary and the package are signed before packing (scripts/sign.sh: SHA-1 with SHA-256 nested);
+# without them the kit is unsigned. With ORB_TIMESTAMP_URL also set (an RFC 3161 time-stamp
+# server's address, such as the certificate authority's), every signature is countersigned with
+# the server's time, so that it still verifies after the signing certificate has expired.
 # Two unsigned kits of one commit are byte-identical, wherever their trees are (no time stamps in
 # the PE headers or the zip, fixed order, PDB identities from their content, paths in the debug
 # information relative to the tree); a signature carries its signing time.
@@ -58,7 +61,7 @@ out=${ORB_KIT_DIR:-build/kit}
 cmake --build "$tree" --target build.ninja >/dev/null
 
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$tree/CMakeCache.txt"; }
-version=$(cache ORB_VERSION)
+version=$(cache ORB_VERSION) commit=$(cache ORB_COMMIT)
 tool=$(cache ORB_RAIDCFG32)
 case $(basename "$(cache CMAKE_TOOLCHAIN_FILE)") in
   mingw-i686.cmake) prefix=i686-w64-mingw32 machine=i386 bits=win32 msi_arch=x86 ;;
@@ -104,19 +107,34 @@ done
 [ -n "$tool" ] || cp "$tree/bin/raidcfg32.pdb" "$kit/debug/"
 
 if [ -n "${ORB_SIGN_CERT:-}" ] && [ -n "${ORB_SIGN_KEY:-}" ]; then
-  timestamp=()
-  [ -z "${ORB_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$ORB_TIMESTAMP_URL")
   for ((i = 1; i < ${#binaries[@]}; i += 2)); do
-    shipped=$kit/${binaries[i]}
-    osslsigncode sign -certs "$ORB_SIGN_CERT" -key "$ORB_SIGN_KEY" -n "ORB $version" -h sha256 \
-      "${timestamp[@]}" -in "$shipped" -out "$shipped.signed" >/dev/null
-    mv "$shipped.signed" "$shipped"
+    "$root/scripts/sign.sh" "$kit/${binaries[i]}" "ORB $version"
   done
   signed="binaries signed with $(basename "$ORB_SIGN_CERT")"
   [ -z "${ORB_TIMESTAMP_URL:-}" ] || signed="$signed, time-stamped by $ORB_TIMESTAMP_URL"
 else
   signed="binaries unsigned: set ORB_SIGN_CERT and ORB_SIGN_KEY to sign them"
 fi
+
+# symbols/: the kit's binaries and PDBs as a Windows symbol server lays them out, so that a
+# debugger's symbol path pointed at it (WinDbg: .sympath+ SRV*<kit>\symbols) finds each by the
+# identity a crash dump records: NAME.pdb/<GUID><age>/NAME.pdb, by the binary's CodeView record,
+# and BINARY/<TimeDateStamp><SizeOfImage>/BINARY, by its PE header. The binaries as shipped
+# (signed); debug/ keeps the same PDBs in one folder.
+store() {  # store BINARY [pdb-only]: the binary and its PDB (from debug/) into symbols/
+  local binary=$1 headers pdb guid age stamp size
+  headers=$(llvm-readobj --file-headers --coff-debug-directory "$binary")
+  pdb=$(awk '$1 == "PDBFileName:" {print $2}' <<<"$headers")
+  guid=$(sed -n 's/.*PDBGUID: (\(.*\))/\1/p' <<<"$headers" |
+    awk '{print $4 $3 $2 $1 $6 $5 $8 $7 $9 $10 $11 $12 $13 $14 $15 $16}')
+  age=$(printf '%X' "$(awk '$1 == "PDBAge:" {print $2}' <<<"$headers")")
+  stamp=$(printf '%08X' "$(sed -n 's/.*TimeDateStamp: .*(\(0x[0-9A-Fa-f]*\))/\1/p' <<<"$headers" | head -n 1)")
+  size=$(printf '%x' "$(awk '$1 == "SizeOfImage:" {print $2}' <<<"$headers")")
+  mkdir -p "$kit/symbols/$pdb/$guid$age" && cp "$kit/debug/$pdb" "$kit/symbols/$pdb/$guid$age/"
+  [ -n "${2:-}" ] || { mkdir -p "$kit/symbols/$(basename "$1")/$stamp$size" && cp "$binary" "$_/"; }
+}
+for ((i = 1; i < ${#binaries[@]}; i += 2)); do store "$kit/${binaries[i]}"; done
+[ -n "$tool" ] || store "$tree/bin/raidcfg32.exe" pdb-only  # the stand-in orb2.dll carries
 
 cp inventory/orb2.h automation/OrbLib.h "$kit/include/"
 cp inventory/orb2.def automation/OrbLib.def "$kit/def/"
@@ -125,7 +143,10 @@ cp kit/installer/*.wxs "$kit/installer/"
 for library in orb2 OrbLib; do
   (cd "$kit" && $prefix-dlltool --input-def "def/$library.def" --dllname "$library.dll" \
     --output-lib "lib/$library.dll.a")
-  llvm-dlltool -m "$machine" -d "$kit/def/$library.def" -D "$library.dll" -l "$kit/lib/$library.lib"
+  # Microsoft's archive format (llvm-dlltool writes the GNU one): scripts/coff-archive.py.
+  llvm-dlltool -m "$machine" -d "$kit/def/$library.def" -D "$library.dll" -l "$kit/lib/$library.gnu"
+  python3 "$root/scripts/coff-archive.py" "$kit/lib/$library.gnu" "$kit/lib/$library.lib"
+  rm "$kit/lib/$library.gnu"
 done
 
 {
@@ -136,6 +157,7 @@ done
   sed "s/@VERSION@/$version/g" kit/integration-guide.txt
 } > "$kit/INTEGRATION.txt"
 sed "s/@VERSION@/$version/g" kit/release-notes.txt > "$kit/RELEASE-NOTES.txt"
+printf 'ORB support layer %s\nbuilt from commit %s\n' "$version" "$commit" > "$kit/BUILD.txt"
 
 # Notepad on Windows XP and 7 shows a text with LF line ends as one line.
 crlf='s/\r*$/\r/'

@@ -80,7 +80,8 @@ check "the two packages hold the same tables and files" same_package
 kit=$work/unpacked/$standin
 rm -rf "$work/unpacked" && mkdir -p "$work/unpacked" && unzip -q "$out/$standin.zip" -d "$work/unpacked"
 kit_files() {
-  diff <(cd "$kit" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) - <<'EOF'
+  diff <(cd "$kit" && find . -type f | sed 's|^\./||' | grep -v '^symbols/' | LC_ALL=C sort) - <<'EOF'
+BUILD.txt
 INTEGRATION.txt
 RELEASE-NOTES.txt
 SHA256SUMS
@@ -110,7 +111,7 @@ tools/orb_restore.exe
 tools/trace_viewer.exe
 EOF
 }
-check "the kit holds the files its guide lists, and no other" kit_files
+check "the kit holds the files its guide lists, and no other (symbols/ below)" kit_files
 check "SHA256SUMS checks inside the kit" bash -c "cd '$kit' && sha256sum -c --quiet SHA256SUMS"
 crlf_text() {  # every line of every text file ends with CR LF
   local file bad=0
@@ -153,6 +154,27 @@ symbols() {
     [ "$(LC_ALL=C grep -caP "$(guid_bytes "$tree/bin/raidcfg32.exe")" "$kit/bin/orb2.dll")" -gt 0 ]
 }
 check "every binary's CodeView record matches its PDB in debug/ (the embedded stand-in's too)" symbols
+# symbols/ in a symbol server's layout, computed here from each shipped binary: NAME.pdb/<GUID><age>/
+# by its CodeView record, BINARY/<TimeDateStamp><SizeOfImage>/ by its PE header (the time stamp a
+# hash of the content, never 0), and nothing else.
+symbol_store() {
+  local b headers record pdb guid stamp size expected=0
+  for b in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe tools/orb_restore.exe; do
+    headers=$(llvm-readobj --file-headers "$kit/$b") record=$(codeview "$kit/$b") || return 1
+    pdb=${record%% *} guid=$(cut -d' ' -f2 <<<"$record" | tr -d '{}-')
+    stamp=$(sed -n 's/.*TimeDateStamp: .*(0x\([0-9A-Fa-f]*\))/\1/p' <<<"$headers" | head -n 1)
+    size=$(printf '%x' "$(awk '$1 == "SizeOfImage:" {print $2}' <<<"$headers")")
+    [ $((0x$stamp)) -ne 0 ] || { echo "$b: time stamp 0"; return 1; }
+    echo "$b: symbols/$pdb/$guid$(printf '%X' "${record##* }")/$pdb, symbols/$(basename "$b")/$(printf '%08X' $((0x$stamp)))$size/$(basename "$b")"
+    cmp "$kit/debug/$pdb" "$kit/symbols/$pdb/$guid$(printf '%X' "${record##* }")/$pdb" &&
+      cmp "$kit/$b" "$kit/symbols/$(basename "$b")/$(printf '%08X' $((0x$stamp)))$size/$(basename "$b")" || return 1
+    expected=$((expected + 2))
+  done
+  record=$(codeview "$tree/bin/raidcfg32.exe") || return 1  # the stand-in orb2.dll carries: its PDB
+  cmp "$kit/debug/raidcfg32.pdb" "$kit/symbols/raidcfg32.pdb/$(cut -d' ' -f2 <<<"$record" | tr -d '{}-')$(printf '%X' "${record##* }")/raidcfg32.pdb" &&
+    [ "$(find "$kit/symbols" -type f | wc -l)" -eq $((expected + 1)) ]
+}
+check "symbols/ holds every binary and PDB where a symbol server's layout puts them" symbol_store
 # What a debugger shows for an export's address, from the binary's own PDB: the function, its
 # source file and a line of its definition, its opening brace or its first statement.
 names_function() {  # names_function BINARY PDB EXPORT SOURCE, the PDB put beside the binary
@@ -297,18 +319,20 @@ sign_kit() {  # sign_kit DIR TREE: a signed, time-stamped kit of TREE in DIR (gr
     grep "time-stamped by" >/dev/null
 }
 check "a signed kit" sign_kit "$work/signed" build/win32
-verified() {  # verified BINARY [ARGS...]: its signature and the time stamp's countersignature verify
-  local output
+verified() {  # verified FILE [ARGS...]: two signatures, SHA-1 then SHA-256 nested, each verifying
+  local output  # with its time stamp's countersignature
   output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" "${@:2}" -in "$1") || return 1
-  grep -E 'Timestamp time|verification' <<<"$output"
-  grep -q "^Timestamp Server Signature verification: ok" <<<"$output" &&
-    grep -q "^Signature verification: ok" <<<"$output"
+  grep -E 'Signature Index|digest algorithm +:|Timestamp time|verification|Number of' <<<"$output"
+  [ "$(sed -n 's/^Message digest algorithm \+: *//p' <<<"$output" | tr -d ' ' | tr '\n' ' ')" = "SHA1 SHA256 " ] &&
+    [ "$(grep -c "^Timestamp Server Signature verification: ok" <<<"$output")" -eq 2 ] &&
+    [ "$(grep -c "^Signature verification: ok" <<<"$output")" -eq 2 ] &&
+    grep -q "^Number of verified signatures: 2" <<<"$output"
 }
-for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe; do
-  check "$binary's signature and its time stamp verify" verified "$signed/$binary"
+for binary in bin/orb2.dll bin/OrbLib.dll bin/orb2_tray.exe tools/trace_viewer.exe tools/orb_restore.exe; do
+  check "$binary's two signatures (SHA-1, SHA-256) and their time stamps verify" verified "$signed/$binary"
 done
 later=$(( $(date +%s) + 5 * 86400 ))  # both throwaway certificates expired (2 days)
-check "the package's signature and its time stamp verify" verified "$work/signed/$standin.msi"
+check "the package's signatures and their time stamps verify" verified "$work/signed/$standin.msi"
 check "a time-stamped signature verifies after its certificate has expired" \
   verified "$signed/bin/orb2.dll" -time "$later"
 untimed() {
@@ -318,7 +342,7 @@ untimed() {
 check "a signature without a time stamp does not" untimed
 damaged() {  # one byte of the digest the signer signed changed: verification must fail
   local output digest at
-  output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" -in "$signed/bin/orb2.dll") && digest=$(sed -n 's/^\s*Message digest: \([0-9A-F]*\) *$/\1/p' <<<"$output") &&
+  output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" -in "$signed/bin/orb2.dll") && digest=$(sed -n 's/^\s*Message digest: \([0-9A-F]*\) *$/\1/p' <<<"$output" | head -n 1) &&
     at=$(LC_ALL=C grep -obUaP "$(sed 's/../\\x&/g' <<<"$digest")" "$signed/bin/orb2.dll" | cut -d: -f1) &&
     [ "$(wc -w <<<"$at")" -eq 1 ] && cp "$signed/bin/orb2.dll" "$work/damaged.dll" &&
     printf '\x55' | dd of="$work/damaged.dll" bs=1 seek="$at" conv=notrunc status=none &&
@@ -326,6 +350,32 @@ damaged() {  # one byte of the digest the signer signed changed: verification mu
 }
 check "a damaged signature does not verify" damaged
 
+# The .lib files in the archive format of Microsoft's linker and lib.exe: two linker members, the
+# second with the members' offsets and the symbols in lexical order with their member indices, and
+# the longnames member, before the import objects.
+microsoft_archive() {
+  python3 - "$@" <<'PY'
+import struct, sys
+for path in sys.argv[1:]:
+    data, at, members = open(path, "rb").read(), 8, []
+    while at < len(data):
+        size = int(data[at + 48:at + 58])
+        members.append((at, data[at:at + 16].rstrip(b" "), data[at + 60:at + 60 + size]))
+        at += 60 + size + (size & 1)
+    names = [name for _, name, _ in members]
+    assert data.startswith(b"!<arch>\n") and names[:3] == [b"/", b"/", b"//"], (path, names[:3])
+    second, objects = members[1][2], members[3:]
+    count = struct.unpack_from("<I", second)[0]
+    offsets = struct.unpack_from("<%dI" % count, second, 4)
+    assert list(offsets) == [at for at, _, _ in objects], path + ": member offsets"
+    symbols = struct.unpack_from("<I", second, 4 + 4 * count)[0]
+    indices = struct.unpack_from("<%dH" % symbols, second, 8 + 4 * count)
+    table = second[8 + 4 * count + 2 * symbols:].split(b"\0")[:symbols]
+    assert table == sorted(table) and all(1 <= i <= count for i in indices), path + ": symbol table"
+    print("%s: Microsoft archive format, %d members, %d symbols" % (path, count, symbols))
+PY
+}
+check "the .lib files are in Microsoft's archive format" microsoft_archive "$kit/lib/orb2.lib" "$kit/lib/OrbLib.lib"
 # The sample caller, Microsoft-style, against the kit's .lib files.
 check "the sample caller links with lld-link against the kit's .lib files" \
   tests/kit/build_sample.sh "$kit" "$work/sample" i686
