@@ -31,9 +31,10 @@
 # without them the kit is unsigned. With ORB_TIMESTAMP_URL also set (an RFC 3161 time-stamp
 # server's address, such as the certificate authority's), every signature is countersigned with
 # the server's time, so that it still verifies after the signing certificate has expired.
-# Two unsigned kits of one commit are byte-identical, wherever their trees are (no time stamps in
-# the PE headers or the zip, fixed order, PDB identities from their content, paths in the debug
-# information relative to the tree); a signature carries its signing time.
+# Two unsigned zips of one commit are byte-identical, wherever their trees are (PE time stamps and
+# PDB identities from the content, no time in the zip, fixed order, paths in the debug information
+# relative to the tree); a signature carries its signing time. The package's tables and files are
+# the same too, not its bytes (wixl: scripts/build-msi.sh).
 #
 # ORB_KIT_TREE=DIR packs from another build tree (configured here as the product tree if new); a
 # 64-bit tree (build/win64) gives a ...-win64 kit of the same sources, which the tests install
