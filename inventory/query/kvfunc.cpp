@@ -8,7 +8,7 @@
 
 extern "C" char* __cdecl KVFunc(unsigned int type, int index, const char* text)
 {
-    // msvcrt's malloc: the caller releases the answer with msvcrt's free.
+    // msvcrt's malloc: the caller releases the answer with KVFree (or msvcrt's free).
     char* answer = static_cast<char*>(std::malloc(kAnswerSize));
     if (answer == nullptr)
         return nullptr;  // nothing to write into; the caller gets no text

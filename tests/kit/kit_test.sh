@@ -40,7 +40,10 @@ check() {  # check NAME COMMAND...: runs COMMAND, counts and prints the result
 # What build/kit holds before: the test must leave it as it was.
 kit_dir_before=$(ls -l --time-style=+%s build/kit 2>/dev/null)
 
-version=$(sed -n 's/^ORB_VERSION:INTERNAL=//p' build/win32/CMakeCache.txt)  # major.minor.patch.build
+# The binaries' version, major.minor.patch.build, once the product tree has configured itself for
+# the sources' HEAD (as package.sh has it do).
+cmake --build build/win32 --target build.ninja >/dev/null
+version=$(sed -n 's/^ORB_VERSION:INTERNAL=//p' build/win32/CMakeCache.txt)
 out=$work/out
 standin=orb-support-$version-win32-standin
 tree=$work/tree
@@ -195,8 +198,12 @@ check "llvm-symbolizer names KVFunc, its file and line, from orb2.pdb" \
   names_function "$kit/bin/orb2.dll" "$kit/debug/orb2.pdb" KVFunc inventory/query/kvfunc.cpp
 check "llvm-symbolizer names ChangeDirName, its file and line, from OrbLib.pdb" \
   names_function "$kit/bin/OrbLib.dll" "$kit/debug/OrbLib.pdb" ChangeDirName automation/console/console_environment_win32.cpp
-other_pdb() { ! pdb_matches "$kit/bin/orb2.dll" "$kit/debug/OrbLib.pdb"; }
-check "another binary's PDB in orb2.pdb's place is refused" other_pdb
+other_pdb() {  # OrbLib.pdb under the name orb2.pdb: the name matches, the GUID must refuse it
+  local dir=$work/swapped
+  rm -rf "$dir" && mkdir -p "$dir" && cp "$kit/debug/OrbLib.pdb" "$dir/orb2.pdb" &&
+    ! pdb_matches "$kit/bin/orb2.dll" "$dir/orb2.pdb"
+}
+check "another binary's PDB in orb2.pdb's place, under its name, is refused by its GUID" other_pdb
 check "the kit's binaries load and run on Windows XP (imports, PE header, instructions, TLS, unwinding, bool results)" bash -c "
   mkdir -p '$work/xp' && cp '$kit'/bin/* '$kit'/tools/*.exe '$kit'/debug/*.pdb '$work/xp/' &&
   mv '$work/xp/orb2_tray.exe' '$work/xp/OrbTray.exe' &&
@@ -297,9 +304,11 @@ release_kit() {  # the tool without Intel's name, accepted by its SHA-256: a kit
     unzip -p "$release_zip" "orb-support-$version-win32/bin/orb2.dll" >"$work/release-orb2.dll" &&
     own_version "$work/release-orb2.dll" && ! version_text FileDescription | grep -q "NOT FOR RELEASE" &&
     [ "$(strings -el "$work/release-orb2.dll" | grep -c "stand-in")" -eq 0 ] && ! special_build_flag &&
+    python3 -c 'import sys; sys.exit(open(sys.argv[2], "rb").read().find(open(sys.argv[1], "rb").read()) < 0)' \
+      "$other_tool" "$work/release-orb2.dll" &&
     msiinfo export "${release_zip%.zip}.msi" Property | tr -d '\r' | grep -qx "ProductName.ORB support layer"
 }
-check "--release packs the tool its SHA-256 names, without the stand-in's warnings" release_kit
+check "--release packs the tool its SHA-256 names, its bytes whole in orb2.dll, without the stand-in's warnings" release_kit
 
 # Signing with a throwaway certificate, in the test's folder only, every signature time-stamped by
 # a time-stamp server of the test's own on 127.0.0.1 (stopped by its PID when the test ends).
@@ -335,11 +344,15 @@ later=$(( $(date +%s) + 5 * 86400 ))  # both throwaway certificates expired (2 d
 check "the package's signatures and their time stamps verify" verified "$work/signed/$standin.msi"
 check "a time-stamped signature verifies after its certificate has expired" \
   verified "$signed/bin/orb2.dll" -time "$later"
-untimed() {
+untimed() {  # the same file verifies before the certificate's end, and fails after it as expired
+  local output
   osslsigncode sign -certs "$cert" -key "$key" -h sha256 -in "$kit/bin/orb2.dll" -out "$work/untimed.dll" >/dev/null &&
-    ! osslsigncode verify -CAfile "$cert" -time "$later" -in "$work/untimed.dll"
+    osslsigncode verify -CAfile "$cert" -in "$work/untimed.dll" >/dev/null || return 1
+  output=$(osslsigncode verify -CAfile "$cert" -time "$later" -in "$work/untimed.dll" 2>&1) && return 1
+  grep -E "expired|verification" <<<"$output"
+  grep -q "certificate has expired" <<<"$output"
 }
-check "a signature without a time stamp does not" untimed
+check "a signature without a time stamp verifies until its certificate expires, not after" untimed
 damaged() {  # one byte of the digest the signer signed changed: verification must fail
   local output digest at
   output=$(osslsigncode verify -CAfile "$cert" -TSA-CAfile "$tsa/tsa.pem" -in "$signed/bin/orb2.dll") && digest=$(sed -n 's/^\s*Message digest: \([0-9A-F]*\) *$/\1/p' <<<"$output" | head -n 1) &&
