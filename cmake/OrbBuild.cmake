@@ -121,6 +121,13 @@ if(ORB_TREE MATCHES "^(native|fuzz)$")
   endif()
   include(GoogleTest)
 endif()
+if(ORB_TREE STREQUAL "fuzz")
+  # Every target of the fuzz tree, the product's logic first of all, with libFuzzer's coverage
+  # counters and the sanitizers: a fuzzer steers by the edges it reaches in the code it fuzzes,
+  # and the sanitizers check that code. The fuzzers add libFuzzer's main at their link
+  # (tools/fuzz); scripts/fuzz.sh refuses a product object without counters.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
 
 # orb_add_native_test(name SOURCES ... LIBS ...): a GoogleTest program of the native tree, each
 # case a CTest test. Nothing in the other trees.
