@@ -1,7 +1,8 @@
 # Sourced by the scripts a newcomer runs (build.sh, test.sh, main-job.sh): each stage prints one
 # status line and keeps its whole output in a log file under build/logs/.
 #   orb_stage NAME COMMAND [ARGS...]   runs COMMAND with its output in build/logs/NAME.log and
-#                                      prints "NAME: ok (N s)", plus the test count for ctest;
+#                                      prints "NAME: ok (N s)", plus the test count for ctest
+#                                      (and the Windows tests' skips for a host condition);
 #                                      on failure, "NAME: FAILED", the log's last lines and its path,
 #                                      and returns COMMAND's status.
 # ORB_LOG_DIR names another folder for the logs.
@@ -9,7 +10,7 @@ orb_log_dir=${ORB_LOG_DIR:-$root/build/logs}
 mkdir -p "$orb_log_dir"
 
 orb_stage() {
-  local name=$1 log="$orb_log_dir/$1.log" start=$SECONDS status summary
+  local name=$1 log="$orb_log_dir/$1.log" start=$SECONDS status summary skipped
   shift
   local -
   set +e  # the status is this function's to report
@@ -18,6 +19,9 @@ orb_stage() {
   status=$?
   # ctest's own count, when the stage ran tests.
   summary=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n 1)
+  # and the Windows tests' skips for a host condition (testing/session/wine-tests.sh)
+  skipped=$(grep -E '^[0-9]+ tests skipped for a host condition' "$log" | tail -n 1 | sed 's/:$//')
+  summary=$summary${skipped:+, $skipped}
   if [ "$status" -eq 0 ]; then
     echo "$name: ok ($((SECONDS - start)) s)${summary:+, $summary}"
   else

@@ -178,7 +178,7 @@ TEST(ConsoleChild, Run)
 {
     const char* what = std::getenv("ORB_CONSOLE_CHILD");
     if (!what)
-        GTEST_SKIP() << "runs in the children started by RestoreAfterAFreshLoad";
+        GTEST_SKIP() << "child: runs in the children started by RestoreAfterAFreshLoad";
     EXPECT_STREQ("", PinnedCulture) << "a fresh load";
     if (std::strcmp(what, "hide") == 0)
         EXPECT_TRUE(HideRstResources());
@@ -329,7 +329,7 @@ TEST_F(ConsoleEnvironment, PsapiComesFromTheSystemFolder)
     if (byName) {
         FreeLibrary(byName);
         DeleteFileA(planted.c_str());
-        GTEST_SKIP() << "the bare name does not find the planted file first here: nothing to show";
+        GTEST_SKIP() << "host: the bare name does not find the planted file first here: nothing to show";
     }
     RstConsoleTitle[0] = 0;
     {

@@ -49,7 +49,7 @@ TEST_F(KeyScriptOnUsLayout, CharacterWithoutAKeyIsSkipped)
 TEST_F(KeyScriptOnUsLayout, TypedNameWithoutAKeySendsNothing)
 {
     if (static_cast<std::uint16_t>(VkKeyScanA('(')) != 0xFFFF)
-        GTEST_SKIP() << "this layout has a key for '('";
+        GTEST_SKIP() << "host: this keyboard layout has a key for '('";
     KeyScriptSender sender;
     EXPECT_TRUE(sender.SendKeyScript("+{LEFTPAREN}{RIGHTPAREN}a"));
     EXPECT_TRUE(SameEvents(Holding(us::Shift, Press(us::A)), InputRecorder::Finish()));

@@ -205,7 +205,7 @@ TEST_F(MsmWizard, ModifyRunChild)
 {
     const char* dy = std::getenv(kChildVariable);
     if (!dy)
-        GTEST_SKIP() << "runs in the child process that ModifyRunClicksForEachWindowsVersion starts";
+        GTEST_SKIP() << "child: runs in the child process that ModifyRunClicksForEachWindowsVersion starts";
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     ASSERT_TRUE(GetVersionExA(&version));
@@ -248,7 +248,7 @@ bool RunModifyChild(const char* wineVersion, int dy)
 TEST_F(MsmWizard, ModifyRunClicksForEachWindowsVersion)
 {
     if (std::getenv(kChildVariable))
-        GTEST_SKIP();
+        GTEST_SKIP() << "child: the parent's test, not run again in its child";
     StopConsole(Console::Msm);  // the child installs its own copy
     EXPECT_TRUE(RunModifyChild("winxp", 0)) << "Windows XP: the child's failures are printed above";
     EXPECT_TRUE(RunModifyChild("win7", 8)) << "Windows 7: y lower by 8";

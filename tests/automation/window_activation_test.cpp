@@ -247,7 +247,7 @@ TEST(WindowPlacementChild, LandsWhereTheRegistrySaid)
 {
     const char* expected = std::getenv("ORB_PLACEMENT_CHILD");
     if (!expected)
-        GTEST_SKIP() << "runs in the child started by WindowPlacementAtLoad";
+        GTEST_SKIP() << "child: runs in the child started by WindowPlacementAtLoad";
     long left = 0, top = 0;
     ASSERT_EQ(2, std::sscanf(expected, "%ld,%ld", &left, &top));
     EXPECT_EQ(left, TargetLeft);

@@ -17,7 +17,7 @@ TEST(ClassifyWindowsVersion, ClassifiesTheRunningSystem)
                                                   info.dwMinorVersion, info.dwBuildNumber},
                                                  0);
     if (expected == 0)
-        GTEST_SKIP() << "this system is none of the listed ones: " << info.dwMajorVersion << "."
+        GTEST_SKIP() << "host: this system is none of the listed ones: " << info.dwMajorVersion << "."
                      << info.dwMinorVersion;
     WindowsVersionCode = 0;
     ClassifyWindowsVersion();

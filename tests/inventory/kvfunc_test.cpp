@@ -2,6 +2,8 @@
 // simulated machines: its device calls go to testing/simulated_machine through its import table.
 #include <windows.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -80,7 +82,8 @@ TEST_F(KVFuncTest, EveryCallAnswersADistinct512ByteBuffer)
     for (unsigned int type : {0u, 1u, 9u, 16u, 25u}) {
         char* answer = kvFunc_(type, 0, "C");
         ASSERT_NE(nullptr, answer);
-        answer[511] = 'x';  // the whole buffer is the caller's
+        EXPECT_GE(_msize(answer), 512u);  // the heap's own size of the block: the whole buffer is there
+        answer[511] = 'x';                // and the caller's
         for (char* earlier : answers)
             EXPECT_NE(earlier, answer);
         answers.push_back(answer);
