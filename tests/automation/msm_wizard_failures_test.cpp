@@ -30,6 +30,52 @@ POINT ParkCursor()
         std::chrono::milliseconds(kWaitLimitMs), std::chrono::milliseconds(10));
     return at;
 }
+// Every mouse event a program injects (mouse_event, SendInput: OrbLib's clicks) while it lives,
+// counted by a low-level mouse hook on a thread of its own, as it happens: the X pointer the
+// session pins answers the cursor's position after the fact, whatever moved it meanwhile.
+class InjectedMouseEvents {
+public:
+    InjectedMouseEvents()
+    {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
+        WaitFor([this] { return ready_ != 0; }, std::chrono::milliseconds(10000));
+    }
+    ~InjectedMouseEvents()
+    {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+    }
+    bool Hooked() const { return ready_ > 0; }
+    LONG Count() const { return count_; }
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        instance_ = static_cast<InjectedMouseEvents*>(self);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for WM_QUIT
+        HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, Hook, GetModuleHandleA(nullptr), 0);
+        instance_->ready_ = hook != nullptr ? 1 : -1;
+        while (hook != nullptr && GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        if (hook != nullptr)
+            UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HC_ACTION && (reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->flags & LLMHF_INJECTED))
+            InterlockedIncrement(&instance_->count_);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline InjectedMouseEvents* instance_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    volatile LONG ready_ = 0;
+    volatile LONG count_ = 0;
+};
+
 POINT CursorNow()
 {
     PumpMessages();
@@ -125,6 +171,8 @@ TEST_F(MsmWizard, DriveStepsRefuseCountsOfZeroOrLessAndSendNothing)
     ASSERT_TRUE(BringToFront(main));
     ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
     const POINT parked = ParkCursor();
+    InjectedMouseEvents events;
+    ASSERT_TRUE(events.Hooked());
 
     const struct {
         const char* name;
@@ -141,6 +189,7 @@ TEST_F(MsmWizard, DriveStepsRefuseCountsOfZeroOrLessAndSendNothing)
     }
     ASSERT_TRUE(SettleConsole(Console::Msm, kMain));
     EXPECT_TRUE(SameEvents({Opened(kMain)}, Logged({"open", "key", "click"})));
+    EXPECT_EQ(0, events.Count()) << "mouse events injected by steps that must click nothing";
     const POINT now = CursorNow();
     EXPECT_EQ(parked.x, now.x);
     EXPECT_EQ(parked.y, now.y);
@@ -156,12 +205,15 @@ TEST_F(MsmWizard, ClickingStepsClickNothingWhenTheTargetIsGone)
     ASSERT_TRUE(WaitForWindowGone(kMain));
     const POINT parked = ParkCursor();
     const std::size_t before = Logged({"key", "click"}).size();
+    InjectedMouseEvents events;
+    ASSERT_TRUE(events.Hooked());
 
     DWORD ms = 0;
     EXPECT_FALSE(RunStep(Lib().ShellRunIntelMSM_R2, &ms));
     EXPECT_LT(ms, 200u) << "neither slept nor sent its keys";
     EXPECT_FALSE(RunStep([] { return Lib().SetSourceHDD_R(1); }, &ms));
     EXPECT_LT(ms, 100u);
+    EXPECT_EQ(0, events.Count()) << "mouse events injected with the target gone";
     POINT now = CursorNow();
     EXPECT_EQ(parked.x, now.x);
     EXPECT_EQ(parked.y, now.y);
