@@ -1,5 +1,5 @@
 # The Windows tests of the 32-bit product, run under 32-bit Wine. GoogleTest needs the posix
-# compilers; the deliverables themselves come from the product tree (ORB_SHIPPED_BIN_DIR).
+# thread-model runtime; the deliverables themselves come from the product tree (ORB_SHIPPED_BIN_DIR).
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ORB_MINGW_PREFIX i686-w64-mingw32)
 set(ORB_MINGW_THREADS posix)

@@ -2,7 +2,7 @@
 # build.sh [-DNAME=VALUE...]: installs what is missing, then configures and builds the trees:
 #   build/native       portable logic and its unit tests (host g++, AddressSanitizer + UBSan)
 #   build/win32        the product: orb2.dll, OrbLib.dll, OrbTray.exe and the stand-ins, 32-bit,
-#                      built with the win32 thread-model compilers so that they load on Windows XP
+#                      linked with the win32 thread-model runtime so that they load on Windows XP
 #   build/win32-tests  where the host runs 32-bit code: the Windows tests, run under 32-bit Wine
 #                      against the shipped binaries of build/win32
 #   build/win64        elsewhere: the same sources as 64-bit Windows binaries, with the Windows

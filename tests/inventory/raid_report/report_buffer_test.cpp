@@ -2,6 +2,7 @@
 #include "inventory/raid_report/report_buffer.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -50,6 +51,11 @@ TEST_F(ReportBufferTest, EmptyFileGivesTheEmptyText)
     EXPECT_EQ(1u, reportBufferSize);
     TakeReportText();
     EXPECT_EQ("", reportText);
+    // A file that holds more when read than its measured length (it grew in between; Linux
+    // measures /proc/self/cmdline as 0): read no further than the measured length.
+    ASSERT_TRUE(LoadWholeFile("/proc/self/cmdline"));
+    EXPECT_EQ(1u, reportBufferSize);
+    EXPECT_STREQ("", reportBuffer);
 }
 
 TEST_F(ReportBufferTest, TextEndsAtANulByte)
@@ -97,6 +103,14 @@ TEST_F(ReportBufferTest, FileLengthPlusOneKeepsThePosition)
     EXPECT_EQ(11, FileLengthPlusOne(f));
     EXPECT_EQ(4, std::ftell(f));
     std::fclose(f);
+    // A file of exactly 0x7fffffff bytes (sparse) is refused: its length and the NUL do not fit
+    // the 32-bit long of the Windows build, and no 2 GiB report is ever loaded.
+    std::filesystem::resize_file(path_, 0x7fffffff);
+    f = std::fopen(path_.c_str(), "rb");
+    ASSERT_NE(nullptr, f);
+    EXPECT_EQ(-1, FileLengthPlusOne(f));
+    std::fclose(f);
+    EXPECT_FALSE(LoadWholeFile(path_.c_str()));
 }
 
 TEST_F(ReportBufferTest, FiftyMegabyteFile)
