@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """coff-archive.py IN OUT: rewrites an import library that llvm-dlltool wrote in the GNU archive
-format as Microsoft's linker and lib.exe write it (the PE/COFF specification's "Archive (Library)
-File Format"): the first linker member, the second linker member (member offsets, then each
+format as Microsoft's linker and lib.exe write it (Microsoft's documented archive layout for
+libraries): the first linker member, the second linker member (member offsets, then each
 symbol's member index, the symbols in lexical order), the longnames member, then the same members
 in the same order. The members themselves, short import objects, are kept byte for byte, and
 every header's date is 0, so that the output stays reproducible. LLVM 16, the newest this build
