@@ -142,8 +142,10 @@ pdb_matches() {  # pdb_matches BINARY PDB: the binary's record names PDB, with i
   echo "$1: $record; $(basename "$2"): $(awk '$1 == "GUID:" || $1 == "Age:"' <<<"$summary" | tr -s ' \n' ' ')"
   [ "$record" = "$(basename "$2") $(awk '$1 == "GUID:" {print $2}' <<<"$summary") $(awk '$1 == "Age:" {print $2}' <<<"$summary")" ]
 }
-guid_bytes() {  # guid_bytes BINARY: its CodeView GUID as a grep -P pattern of the bytes in the file
-  llvm-readobj --coff-debug-directory "$1" | sed -n 's/.*PDBGUID: (\(.*\))/\1/p' | sed 's/\([0-9A-F][0-9A-F]\) */\\x\1/g'
+carries_guid() {  # carries_guid BINARY FILE: FILE holds BINARY's CodeView GUID, as bytes (a GUID
+  # may hold a newline byte, which a search by lines never matches)
+  python3 -c 'import sys; sys.exit(bytes.fromhex(sys.argv[1]) not in open(sys.argv[2], "rb").read())' \
+    "$(llvm-readobj --coff-debug-directory "$1" | sed -n 's/.*PDBGUID: (\(.*\))/\1/p')" "$2"
 }
 symbols() {
   local b pdb
@@ -154,7 +156,7 @@ symbols() {
   done
   # The stand-in inside orb2.dll is the one raidcfg32.pdb describes: its record is in orb2.dll.
   pdb_matches "$tree/bin/raidcfg32.exe" "$kit/debug/raidcfg32.pdb" &&
-    [ "$(LC_ALL=C grep -caP "$(guid_bytes "$tree/bin/raidcfg32.exe")" "$kit/bin/orb2.dll")" -gt 0 ]
+    carries_guid "$tree/bin/raidcfg32.exe" "$kit/bin/orb2.dll"
 }
 check "every binary's CodeView record matches its PDB in debug/ (the embedded stand-in's too)" symbols
 # symbols/ in a symbol server's layout, computed here from each shipped binary: NAME.pdb/<GUID><age>/
