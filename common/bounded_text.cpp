@@ -53,15 +53,6 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b)
     return a.size() == b.size() && StartsWithIgnoringCase(a, b);
 }
 
-bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle)
-{
-    for (size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
-        if (StartsWithIgnoringCase(haystack.substr(start), needle))
-            return true;
-    }
-    return false;
-}
-
 bool JoinOrEmpty(char* out, size_t size, const char* const* parts, size_t count)
 {
     if (out == nullptr || size == 0)

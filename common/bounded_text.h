@@ -46,7 +46,6 @@ void UpperCaseInPlace(char (&field)[N])
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
-bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle);
 
 // Writes the concatenation of `parts` (a null part is empty) into `out` (`size` bytes). When
 // the whole does not fit, `out` becomes the empty text and the answer is false: a cut path or
