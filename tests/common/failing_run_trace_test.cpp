@@ -11,14 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 #include "testing/simulated_machine/simulated_machine.h"
 #include "testing/standins/console_common/console_entries.h"
 #include "testing/standins/console_control/console_control_win32.h"
 #include "testing/support/wait_for.h"
-#include "tests/automation/held_culture.h"
-#include "tests/inventory/orb2_fixture.h"
-#include "tests/inventory/machine_helpers.h"
+#include "testing/fixtures/held_culture.h"
+#include "testing/fixtures/orb2_fixture.h"
+#include "testing/fixtures/machine_helpers.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
              refusing.drives[0].opensReadWrite = false;
              simulation_.RunToolInProcess(true);
              simulation_.SetMachine(refusing);
-             Ask(0);
+             Ask(ORB2_RUN_SCAN);
              simulation_.SetMachine(defaultMachine);
          },
          {"smart probe: PhysicalDrive0 not opened (error ", "storage probe: PhysicalDrive0: identity row 0",
@@ -108,16 +108,16 @@ TEST_F(FailingRunTrace, TheTraceNamesWhatFailed)
         {"the RAID tool hangs and never writes its report",
          [&] {
              simulation_.RunToolInProcess(true);  // a first report, loaded at once
-             Ask(0);
+             Ask(ORB2_RUN_SCAN);
              simulation_.RunToolInProcess(false);
              // Eleven seconds: longer than the ten pauses of the load.
              simulation_.SetMachine(WithRaidState(defaultMachine, R"({"behaviour": "hang", "delay_ms": 11000})"));
-             Ask(0);
+             Ask(ORB2_RUN_SCAN);
              // The tool still holds Graid.txt; once it has ended, a scan removes the files.
              EXPECT_TRUE(WaitFor(ReportFileReleased, std::chrono::seconds(60)));
              simulation_.SetMachine(defaultMachine);
              simulation_.RunToolInProcess(true);
-             Ask(0);
+             Ask(ORB2_RUN_SCAN);
          },
          {"G.bat started hidden", "Graid.txt load attempt 1 failed", "Graid.txt load attempt 11 failed",
           "Graid.txt not loaded after 11 attempts and 10 pauses", "the earlier report is kept"}},

@@ -4,7 +4,6 @@
 // condition.
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "notification_area.h"
+#include "testing/support/program_files_win32.h"
 #include "testing/support/wait_for.h"
 
 namespace {
@@ -43,16 +43,9 @@ std::string BinFolder()
     return path;
 }
 
-std::string ProgramFiles()
-{
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-    return folder;
-}
-
 std::string MainAppFolder()
 {
-    return ProgramFiles() + "\\korvante\\orb_ii";
+    return ProgramFilesFolder() + "\\korvante\\orb_ii";
 }
 std::string MainAppLog()
 {
@@ -64,7 +57,7 @@ std::string UpdateLog()
 }
 std::string QuotedAutostart()
 {
-    return "\"" + ProgramFiles() + "\\korvante\\orb_ii\\orb2_tray.exe\"";
+    return "\"" + ProgramFilesFolder() + "\\korvante\\orb_ii\\orb2_tray.exe\"";
 }
 
 std::vector<std::string> LogLines(const std::string& path)
@@ -248,7 +241,7 @@ protected:
     static void SetUpTestSuite()
     {
         // The stand-in main application where the tray program looks for it.
-        const std::string korvante = ProgramFiles() + "\\korvante";
+        const std::string korvante = ProgramFilesFolder() + "\\korvante";
         CreateDirectoryA(korvante.c_str(), nullptr);
         CreateDirectoryA(MainAppFolder().c_str(), nullptr);
         ASSERT_TRUE(CopyFileA((BinFolder() + "\\orb_ii.exe").c_str(),

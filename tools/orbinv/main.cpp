@@ -29,7 +29,7 @@
 #include <string>
 
 #include "inventory/orb2.h"
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 #include "testing/simulated_machine/simulated_machine.h"
 #include "tools/orbinv/inventory_view.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 #include "testing/simulated_machine/simulated_machine.h"
 
 namespace {

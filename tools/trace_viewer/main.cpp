@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 #include "testing/standins/console_control/console_control_win32.h"
 #include "testing/standins/console_control/input_win32.h"
 

@@ -29,8 +29,8 @@ enum class Console { Rst, Msm };
 // Generous bound of every wait; the waits poll and end as soon as the condition holds.
 inline constexpr DWORD kWaitLimitMs = 20000;
 
-// "C:\Program Files" as SHGetFolderPathA(CSIDL_PROGRAM_FILES) answers; "" on failure.
-std::string ProgramFilesFolder();
+// Installing, stopping and removing (console_install_win32.cpp).
+
 // The console's installation folder, with a trailing backslash.
 std::string ConsoleFolder(Console console);
 std::string ConsoleProgramPath(Console console);
@@ -67,6 +67,15 @@ private:
     std::string error_;
 };
 
+// The entries of the console folder, relative to it, one level into folders, sorted.
+std::vector<std::string> ListConsoleFolder(Console console);
+// What ListConsoleFolder gives right after InstallConsole (program and log excluded)...
+std::vector<std::string> InstalledEntries(Console console);
+// ... and after OrbLib hid every entry (cultures with "_X", languages with "_C").
+std::vector<std::string> HiddenEntries(Console console);
+
+// Switches and starting (console_start_win32.cpp).
+
 // The switches every stand-in started from now on by this process (or its children) reads from
 // the environment. Empty values clear the switch.
 struct ConsoleSwitches {
@@ -84,6 +93,8 @@ std::string ConsoleSwitchArguments(const ConsoleSwitches& switches);
 bool StartConsole(Console console, const std::string& arguments = std::string(),
                   int showCommand = SW_SHOW);
 
+// Logs and windows (console_waits_win32.cpp).
+
 // The log, whole (empty when there is none yet), and deleting it.
 std::vector<LogEvent> ReadConsoleLog(Console console);
 void ClearConsoleLog(Console console);
@@ -97,12 +108,7 @@ bool WaitForLogEvent(Console console, const std::string& description, DWORD limi
 HWND WaitForWindow(const std::string& title, DWORD limitMs = kWaitLimitMs);
 bool WaitForWindowGone(const std::string& title, DWORD limitMs = kWaitLimitMs);
 
-// The entries of the console folder, relative to it, one level into folders, sorted.
-std::vector<std::string> ListConsoleFolder(Console console);
-// What ListConsoleFolder gives right after InstallConsole (program and log excluded)...
-std::vector<std::string> InstalledEntries(Console console);
-// ... and after OrbLib hid every entry (cultures with "_X", languages with "_C").
-std::vector<std::string> HiddenEntries(Console console);
+// The path decoy (path_decoy_win32.cpp).
 
 // A decoy at the path an unquoted "C:\Program Files\…" command line would start first
 // ("C:\Program.exe"): a copy of a stand-in that only logs "start" and "exit" to "C:\Program.log".
@@ -112,6 +118,8 @@ void RemovePathDecoy();
 std::string PathDecoyLogPath();
 // Whether the decoy was started since it was installed.
 bool PathDecoyStarted();
+
+// Wine settings (wine_version_win32.cpp).
 
 // Per-program Windows version of the Wine prefix (HKCU\Software\Wine\AppDefaults\<program>,
 // value "Version": "winxp", "win7"); an empty version removes the setting.

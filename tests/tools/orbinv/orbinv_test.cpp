@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "inventory/orb2.h"
 #include "orb_version.h"
 #include "testing/simulated_machine/simulated_machine.h"
 #include "testing/support/file_text_win32.h"
@@ -126,23 +127,27 @@ std::string Text(const json& value)
 orbinv::Snapshot SnapshotOf(const Answers& a)
 {
     orbinv::Snapshot s;
-    s.diskCount = a.Ask(1);
+    s.diskCount = a.Ask(ORB2_DISK_COUNT);
     for (int i = 0; i < orbinv::RowsFor(s.diskCount, 50); ++i) {
-        s.disks.push_back({a.Ask(2, i), a.Ask(3, i), a.Ask(4, i), a.Ask(5, i), a.Ask(6, i), a.Ask(7, i), a.Ask(8, i),
-                           a.Ask(10, i), a.Ask(22, i)});
+        s.disks.push_back({a.Ask(ORB2_DISK_DRIVE_NUMBER, i), a.Ask(ORB2_DISK_MODEL, i),
+                           a.Ask(ORB2_DISK_SERIAL_NUMBER, i), a.Ask(ORB2_DISK_FIRMWARE_REVISION, i),
+                           a.Ask(ORB2_DISK_MEDIA_TYPE, i), a.Ask(ORB2_DISK_SIZE, i), a.Ask(ORB2_DISK_STATUS, i),
+                           a.Ask(ORB2_DISK_REPORT_ORDER, i), a.Ask(ORB2_DISK_EMPTY_FLAG, i)});
     }
     for (int n = 2; n < 26; ++n) {
         if (a.LetterMask() & (1u << n)) {
             const char text[2] = {static_cast<char>('A' + n), '\0'};
-            s.letters.push_back({text[0], a.Ask(9, 0, text)});
+            s.letters.push_back({text[0], a.Ask(ORB2_LETTER_DISK_NUMBER, 0, text)});
         }
     }
-    s.raidDiskCount = a.Ask(11);
+    s.raidDiskCount = a.Ask(ORB2_RAID_DISK_COUNT);
     for (int i = 0; i < orbinv::RowsFor(s.raidDiskCount, 6); ++i)
-        s.raidDisks.push_back({a.Ask(12, i), a.Ask(13, i), a.Ask(14, i), a.Ask(15, i), a.Ask(23, i), a.Ask(21, i)});
-    s.volumeState = a.Ask(17);
-    s.arrayTotalMbText = a.Ask(19);
-    s.migrationText = a.Ask(20);
+        s.raidDisks.push_back({a.Ask(ORB2_RAID_DISK_ENTRY_INDEX, i), a.Ask(ORB2_RAID_DISK_SERIAL_NUMBER, i),
+                               a.Ask(ORB2_RAID_DISK_SIZE_TEXT, i), a.Ask(ORB2_RAID_DISK_ARRAY_MEMBER, i),
+                               a.Ask(ORB2_RAID_DISK_BUS_ID, i), a.Ask(ORB2_RAID_DISK_EMPTY_FLAG, i)});
+    s.volumeState = a.Ask(ORB2_RAID_VOLUME_STATE);
+    s.arrayTotalMbText = a.Ask(ORB2_ARRAY_TOTAL_MB);
+    s.migrationText = a.Ask(ORB2_MIGRATION);
     return s;
 }
 
@@ -164,26 +169,26 @@ TEST(Orbinv, JsonAgreesWithKVFuncOnEveryMachine)
         const json doc = json::parse(run.out);
         const Answers a(machine);
 
-        EXPECT_EQ(a.Ask(1), Text(doc.at("disk_count")));
+        EXPECT_EQ(a.Ask(ORB2_DISK_COUNT), Text(doc.at("disk_count")));
         const json& disks = doc.at("physical_disks");
-        ASSERT_EQ(static_cast<size_t>(std::atoi(a.Ask(1).c_str())), disks.size());
+        ASSERT_EQ(static_cast<size_t>(std::atoi(a.Ask(ORB2_DISK_COUNT).c_str())), disks.size());
         for (int i = 0; i < static_cast<int>(disks.size()); ++i) {
             const json& d = disks[static_cast<size_t>(i)];
-            EXPECT_EQ(a.Ask(2, i), Text(d.at("drive_number")));
-            EXPECT_EQ(a.Ask(3, i), Text(d.at("model")));
-            EXPECT_EQ(a.Ask(4, i), Text(d.at("serial_number")));
-            EXPECT_EQ(a.Ask(5, i), Text(d.at("firmware_revision")));
-            EXPECT_EQ(a.Ask(6, i), Text(d.at("media_type")));
-            EXPECT_EQ(a.Ask(7, i), Text(d.at("size_bytes")));
-            EXPECT_EQ(a.Ask(8, i), Text(d.at("status")));
-            EXPECT_EQ(a.Ask(10, i), Text(d.at("report_order")));
-            EXPECT_EQ(a.Ask(22, i), Text(d.at("empty_flag")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_DRIVE_NUMBER, i), Text(d.at("drive_number")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_MODEL, i), Text(d.at("model")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_SERIAL_NUMBER, i), Text(d.at("serial_number")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_FIRMWARE_REVISION, i), Text(d.at("firmware_revision")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_MEDIA_TYPE, i), Text(d.at("media_type")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_SIZE, i), Text(d.at("size_bytes")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_STATUS, i), Text(d.at("status")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_REPORT_ORDER, i), Text(d.at("report_order")));
+            EXPECT_EQ(a.Ask(ORB2_DISK_EMPTY_FLAG, i), Text(d.at("empty_flag")));
         }
         std::string letters;
         for (const json& l : doc.at("drive_letters")) {
             const std::string letter = l.at("letter").get<std::string>();
             letters += letter;
-            EXPECT_EQ(a.Ask(9, 0, letter.c_str()), Text(l.at("disk_number"))) << letter;
+            EXPECT_EQ(a.Ask(ORB2_LETTER_DISK_NUMBER, 0, letter.c_str()), Text(l.at("disk_number"))) << letter;
         }
         std::string inUse;
         for (int n = 2; n < 26; ++n) {
@@ -192,22 +197,22 @@ TEST(Orbinv, JsonAgreesWithKVFuncOnEveryMachine)
         }
         EXPECT_EQ(inUse, letters);
 
-        EXPECT_EQ(a.Ask(11), Text(doc.at("raid_disk_count")));
+        EXPECT_EQ(a.Ask(ORB2_RAID_DISK_COUNT), Text(doc.at("raid_disk_count")));
         const json& raid = doc.at("raid_disks");
-        ASSERT_EQ(static_cast<size_t>(std::atoi(a.Ask(11).c_str())), raid.size());
+        ASSERT_EQ(static_cast<size_t>(std::atoi(a.Ask(ORB2_RAID_DISK_COUNT).c_str())), raid.size());
         for (int i = 0; i < static_cast<int>(raid.size()); ++i) {
             const json& r = raid[static_cast<size_t>(i)];
-            EXPECT_EQ(a.Ask(12, i), Text(r.at("entry_index")));
-            EXPECT_EQ(a.Ask(13, i), Text(r.at("serial_number")));
-            EXPECT_EQ(a.Ask(14, i), Text(r.at("size")));
-            EXPECT_EQ(a.Ask(15, i), Text(r.at("array_member")));
-            EXPECT_EQ(a.Ask(23, i), Text(r.at("bus_id")));
-            EXPECT_EQ(a.Ask(21, i), Text(r.at("empty_flag")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_ENTRY_INDEX, i), Text(r.at("entry_index")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_SERIAL_NUMBER, i), Text(r.at("serial_number")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_SIZE_TEXT, i), Text(r.at("size")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_ARRAY_MEMBER, i), Text(r.at("array_member")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_BUS_ID, i), Text(r.at("bus_id")));
+            EXPECT_EQ(a.Ask(ORB2_RAID_DISK_EMPTY_FLAG, i), Text(r.at("empty_flag")));
         }
         const json& summary = doc.at("raid_summary");
-        EXPECT_EQ(a.Ask(17), Text(summary.at("volume_state")));
-        EXPECT_EQ(a.Ask(19), Text(summary.at("array_total_mb")));
-        EXPECT_EQ(a.Ask(20), Text(summary.at("migration")));
+        EXPECT_EQ(a.Ask(ORB2_RAID_VOLUME_STATE), Text(summary.at("volume_state")));
+        EXPECT_EQ(a.Ask(ORB2_ARRAY_TOTAL_MB), Text(summary.at("array_total_mb")));
+        EXPECT_EQ(a.Ask(ORB2_MIGRATION), Text(summary.at("migration")));
     }
 }
 
@@ -241,9 +246,9 @@ TEST(Orbinv, TableAgreesWithKVFunc)
                 table += run.out[i];
         }
         EXPECT_EQ(orbinv::TableText(SnapshotOf(a)), table);
-        for (int i = 0; i < std::atoi(a.Ask(1).c_str()); ++i) {
-            EXPECT_NE(std::string::npos, run.out.find(a.Ask(3, i))) << "model of disk " << i;
-            EXPECT_NE(std::string::npos, run.out.find(a.Ask(4, i))) << "serial number of disk " << i;
+        for (int i = 0; i < std::atoi(a.Ask(ORB2_DISK_COUNT).c_str()); ++i) {
+            EXPECT_NE(std::string::npos, run.out.find(a.Ask(ORB2_DISK_MODEL, i))) << "model of disk " << i;
+            EXPECT_NE(std::string::npos, run.out.find(a.Ask(ORB2_DISK_SERIAL_NUMBER, i))) << "serial number of disk " << i;
         }
     }
 }

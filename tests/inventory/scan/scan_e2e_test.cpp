@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/simulated_machine/simulated_machine.h"
-#include "tests/inventory/orb2_fixture.h"
+#include "testing/fixtures/orb2_fixture.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ protected:
     // Query 0; the three files of the tool run are gone when it returns.
     void Scan()
     {
-        EXPECT_EQ("", Ask(0));
+        EXPECT_EQ("", Ask(ORB2_RUN_SCAN));
         EXPECT_FALSE(Exists(WindowsFile("Raidcfg32.exe")));
         EXPECT_FALSE(Exists(WindowsFile("G.bat")));
         EXPECT_FALSE(Exists(WindowsFile("Graid.txt")));
@@ -129,7 +129,7 @@ TEST_F(ScanEndToEndTest, WholeChainWithAnArrayAndAVolume)
     ASSERT_EQ(1u, simulation_.Log().winExecs.size());
     EXPECT_EQ(WindowsFile("G.bat"), simulation_.Log().winExecs[0]);
 
-    ASSERT_EQ("3", Ask(1));
+    ASSERT_EQ("3", Ask(ORB2_DISK_COUNT));
     EXPECT_EQ((Texts{"0", "1", "2"}), Column(2, 3));
     // Serial numbers compared with the identity list and the report are stored upper-cased, and
     // so is the model of the removable stick compared with its identity row.
@@ -144,7 +144,7 @@ TEST_F(ScanEndToEndTest, WholeChainWithAnArrayAndAVolume)
     // empty_flag from the identity rows: the removable stick's because serial and model match.
     EXPECT_EQ((Texts{"0", "1", "1"}), Column(22, 3));
 
-    ASSERT_EQ("2", Ask(11));
+    ASSERT_EQ("2", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"0", "1", "-1", "-1", "-1", "-1"}), Column(12, 6));
     // The non-member is matched against the disks and upper-cased; the array member takes the
     // array's total without a match and keeps the tool's spelling.
@@ -154,14 +154,14 @@ TEST_F(ScanEndToEndTest, WholeChainWithAnArrayAndAVolume)
     EXPECT_EQ((Texts{"no", "yes"}), Column(15, 2));
     EXPECT_EQ((Texts{"3", "1"}), Column(23, 2));
     EXPECT_EQ((Texts{"1", "0"}), Column(21, 2));
-    EXPECT_EQ("1", Ask(17));
-    EXPECT_EQ("1", Ask(18));
-    EXPECT_EQ("476940999999", Ask(19));
-    EXPECT_EQ("-1", Ask(20));
-    EXPECT_EQ("no", Ask(16));
+    EXPECT_EQ("1", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("1", Ask(ORB2_RAID_VOLUME_STATE_AGAIN));
+    EXPECT_EQ("476940999999", Ask(ORB2_ARRAY_TOTAL_MB));
+    EXPECT_EQ("-1", Ask(ORB2_MIGRATION));
+    EXPECT_EQ("no", Ask(ORB2_ALWAYS_NO));
 
-    EXPECT_EQ("0", Ask(9, 0, "c"));
-    EXPECT_EQ("2", Ask(9, 0, "E"));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "c"));
+    EXPECT_EQ("2", Ask(ORB2_LETTER_DISK_NUMBER, 0, "E"));
     EXPECT_EQ(0, simulation_.Log().handlesOpen);
 }
 
@@ -190,10 +190,10 @@ TEST_F(ScanEndToEndTest, SummaryValuesFromTheToolsReport)
         simulation_.Detach();
         Attach(c.state);
         Scan();
-        EXPECT_EQ(c.volumeState, Ask(17));
-        EXPECT_EQ(c.volumeState, Ask(18));
-        EXPECT_EQ(c.migration, Ask(20));
-        EXPECT_EQ(c.arrayTotal, Ask(19));
+        EXPECT_EQ(c.volumeState, Ask(ORB2_RAID_VOLUME_STATE));
+        EXPECT_EQ(c.volumeState, Ask(ORB2_RAID_VOLUME_STATE_AGAIN));
+        EXPECT_EQ(c.migration, Ask(ORB2_MIGRATION));
+        EXPECT_EQ(c.arrayTotal, Ask(ORB2_ARRAY_TOTAL_MB));
     }
 }
 
@@ -201,16 +201,16 @@ TEST_F(ScanEndToEndTest, WithoutArraysFixedDisksTheToolDoesNotListAreMarkedNo)
 {
     Attach(kNoArrayState);
     Scan();
-    ASSERT_EQ("3", Ask(1));
+    ASSERT_EQ("3", Ask(ORB2_DISK_COUNT));
     EXPECT_EQ((Texts{"ok", "no", "ok"}), Column(8, 3));  // the removable stick keeps "ok"
-    ASSERT_EQ("1", Ask(11));
-    EXPECT_EQ("WD-WCAV12345678", Ask(13, 0));
-    EXPECT_EQ("no", Ask(15, 0));
-    EXPECT_EQ("500107862016", Ask(14, 0));
-    EXPECT_EQ("0", Ask(21, 0));
-    EXPECT_EQ("0", Ask(23, 0));
-    EXPECT_EQ("0", Ask(17));
-    EXPECT_EQ("0", Ask(19));
+    ASSERT_EQ("1", Ask(ORB2_RAID_DISK_COUNT));
+    EXPECT_EQ("WD-WCAV12345678", Ask(ORB2_RAID_DISK_SERIAL_NUMBER, 0));
+    EXPECT_EQ("no", Ask(ORB2_RAID_DISK_ARRAY_MEMBER, 0));
+    EXPECT_EQ("500107862016", Ask(ORB2_RAID_DISK_SIZE_TEXT, 0));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_EMPTY_FLAG, 0));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_BUS_ID, 0));
+    EXPECT_EQ("0", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("0", Ask(ORB2_ARRAY_TOTAL_MB));
 }
 
 TEST_F(ScanEndToEndTest, ToolFailingOnTheFirstScanLeavesEveryRaidRowUnused)
@@ -218,36 +218,36 @@ TEST_F(ScanEndToEndTest, ToolFailingOnTheFirstScanLeavesEveryRaidRowUnused)
     // The tool prints an error and exits 5: cmd's redirection leaves an empty Graid.txt.
     Attach(R"({"behaviour": "fail", "exit_code": 5})");
     Scan();
-    EXPECT_EQ("3", Ask(1));  // the drives are still found
-    EXPECT_EQ("0", Ask(11));
+    EXPECT_EQ("3", Ask(ORB2_DISK_COUNT));  // the drives are still found
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"-1", "-1", "-1", "-1", "-1", "-1"}), Column(12, 6));
     EXPECT_EQ((Texts{"ok", "ok", "ok"}), Column(8, 3));
     EXPECT_EQ((Texts{"0", "0", "0"}), Column(10, 3));
-    EXPECT_EQ("-1", Ask(17));
-    EXPECT_EQ("-1", Ask(20));
-    EXPECT_EQ("", Ask(19));  // no "RAID Arrays" heading ever seen
+    EXPECT_EQ("-1", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("-1", Ask(ORB2_MIGRATION));
+    EXPECT_EQ("", Ask(ORB2_ARRAY_TOTAL_MB));  // no "RAID Arrays" heading ever seen
 }
 
 TEST_F(ScanEndToEndTest, ToolThatNeverFinishesOnALaterScanLeavesTheEarlierReport)
 {
     Attach(kMirrorState);
     Scan();
-    ASSERT_EQ("2", Ask(11));
+    ASSERT_EQ("2", Ask(ORB2_RAID_DISK_COUNT));
 
     // The tool keeps Graid.txt open and writes nothing for 14 s: the load gives up after its ten
     // pauses and the scan works on the report of the first scan.
     Machine hanging = MachineWith(R"({"behaviour": "hang", "delay_ms": 14000})");
     hanging.drives.erase(hanging.drives.begin());  // slot 0 gone: the rows must come from this scan
     simulation_.SetMachine(hanging);
-    EXPECT_EQ("", Ask(0));
-    EXPECT_EQ("2", Ask(1));
+    EXPECT_EQ("", Ask(ORB2_RUN_SCAN));
+    EXPECT_EQ("2", Ask(ORB2_DISK_COUNT));
     EXPECT_EQ((Texts{"1", "2"}), Column(2, 2));
-    ASSERT_EQ("2", Ask(11));
+    ASSERT_EQ("2", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"0", "1", "-1", "-1", "-1", "-1"}), Column(12, 6));
     EXPECT_EQ((Texts{"5VMKTZ9Q", "wd-wcav12345678"}), Column(13, 2));
     EXPECT_EQ((Texts{"no", "yes"}), Column(15, 2));
-    EXPECT_EQ("476940999999", Ask(14, 1));
-    EXPECT_EQ("1", Ask(17));
+    EXPECT_EQ("476940999999", Ask(ORB2_RAID_DISK_SIZE_TEXT, 1));
+    EXPECT_EQ("1", Ask(ORB2_RAID_VOLUME_STATE));
     // Slot 1, now row 0, is first in the old report; row 1 (slot 2) matches nothing and keeps
     // the order row 1 had in the first scan (slot 1's 0).
     EXPECT_EQ((Texts{"0", "0"}), Column(10, 2));
@@ -262,21 +262,21 @@ TEST_F(ScanEndToEndTest, ToolThatNeverFinishesOnALaterScanLeavesTheEarlierReport
         return true;
     }, std::chrono::seconds(60)));
     Scan();
-    EXPECT_EQ("3", Ask(1));
+    EXPECT_EQ("3", Ask(ORB2_DISK_COUNT));
 }
 
 TEST_F(ScanEndToEndTest, FailingToolOnALaterScanGivesAnEmptyReport)
 {
     Attach(kMirrorState);
     Scan();
-    ASSERT_EQ("2", Ask(11));
+    ASSERT_EQ("2", Ask(ORB2_RAID_DISK_COUNT));
     simulation_.SetMachine(MachineWith(R"({"behaviour": "fail", "exit_code": 1})"));
     Scan();
-    EXPECT_EQ("0", Ask(11));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"-1", "-1", "-1", "-1", "-1", "-1"}), Column(12, 6));
-    EXPECT_EQ("-1", Ask(17));
+    EXPECT_EQ("-1", Ask(ORB2_RAID_VOLUME_STATE));
     // No "RAID Arrays" heading in the empty report: the total of the first scan stays.
-    EXPECT_EQ("476940999999", Ask(19));
+    EXPECT_EQ("476940999999", Ask(ORB2_ARRAY_TOTAL_MB));
 }
 
 TEST_F(ScanEndToEndTest, RowsBeyondASmallerSecondReportAreMinusOne)
@@ -285,15 +285,15 @@ TEST_F(ScanEndToEndTest, RowsBeyondASmallerSecondReportAreMinusOne)
         {"serial": "5VMKTZ9Q", "bus_id": 1}, {"serial": "WD-WCAV12345678", "bus_id": 2},
         {"serial": "OTHERDISK1", "bus_id": 4}, {"serial": "OTHERDISK2", "bus_id": 5}]})");
     Scan();
-    ASSERT_EQ("4", Ask(11));
+    ASSERT_EQ("4", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"0", "1", "2", "3", "-1", "-1"}), Column(12, 6));
 
     simulation_.SetMachine(MachineWith(R"({"disks": [{"serial": "WD-WCAV12345678", "bus_id": 7}]})"));
     Scan();
-    ASSERT_EQ("1", Ask(11));
+    ASSERT_EQ("1", Ask(ORB2_RAID_DISK_COUNT));
     EXPECT_EQ((Texts{"0", "-1", "-1", "-1", "-1", "-1"}), Column(12, 6));
-    EXPECT_EQ("WD-WCAV12345678", Ask(13, 0));
-    EXPECT_EQ("7", Ask(23, 0));
+    EXPECT_EQ("WD-WCAV12345678", Ask(ORB2_RAID_DISK_SERIAL_NUMBER, 0));
+    EXPECT_EQ("7", Ask(ORB2_RAID_DISK_BUS_ID, 0));
     // Unused rows are emptied except for their bus id and blank flag.
     EXPECT_EQ((Texts{"WD-WCAV12345678", "", "", ""}), Column(13, 4));
     EXPECT_EQ((Texts{"500107862016", "", "", ""}), Column(14, 4));
@@ -320,17 +320,17 @@ TEST_F(ScanEndToEndTest, ValuesThatPersistAcrossScans)
     simulation_.SetMachine(second);
     Scan();
 
-    ASSERT_EQ("3", Ask(1));
+    ASSERT_EQ("3", Ask(ORB2_DISK_COUNT));
     EXPECT_EQ((Texts{"1", "0", "0"}), Column(10, 3)) << "slot 0 keeps its report order; slot 1 is again first";
     EXPECT_EQ((Texts{"0", "1", "1"}), Column(22, 3)) << "no identity row: every blank flag stays";
-    EXPECT_EQ("476940999999", Ask(19)) << "no \"RAID Arrays\" heading: the earlier total stays";
-    ASSERT_EQ("1", Ask(11));
-    EXPECT_EQ("yes", Ask(15, 0));
-    EXPECT_EQ("3", Ask(23, 0)) << "no \"BusId:0x\": the row keeps its earlier bus id";
-    EXPECT_EQ("476940999999", Ask(14, 0)) << "an array member takes the (kept) total";
-    EXPECT_EQ("1", Ask(21, 0)) << "an array member's blank flag is not written";
-    EXPECT_EQ("0", Ask(17));
-    EXPECT_EQ("-1", Ask(20));
+    EXPECT_EQ("476940999999", Ask(ORB2_ARRAY_TOTAL_MB)) << "no \"RAID Arrays\" heading: the earlier total stays";
+    ASSERT_EQ("1", Ask(ORB2_RAID_DISK_COUNT));
+    EXPECT_EQ("yes", Ask(ORB2_RAID_DISK_ARRAY_MEMBER, 0));
+    EXPECT_EQ("3", Ask(ORB2_RAID_DISK_BUS_ID, 0)) << "no \"BusId:0x\": the row keeps its earlier bus id";
+    EXPECT_EQ("476940999999", Ask(ORB2_RAID_DISK_SIZE_TEXT, 0)) << "an array member takes the (kept) total";
+    EXPECT_EQ("1", Ask(ORB2_RAID_DISK_EMPTY_FLAG, 0)) << "an array member's blank flag is not written";
+    EXPECT_EQ("0", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("-1", Ask(ORB2_MIGRATION));
 }
 
 TEST_F(ScanEndToEndTest, QueriesThreeFourAndThirteenAnswerTheUpperCasedTexts)
@@ -339,10 +339,10 @@ TEST_F(ScanEndToEndTest, QueriesThreeFourAndThirteenAnswerTheUpperCasedTexts)
     // matches them against the disks.
     Attach(R"({"disks": [{"serial": "5vmktz9q"}, {"serial": "wcav12345678"}]})");
     Scan();
-    EXPECT_EQ("WD-WCAV12345678", Ask(4, 0));
-    EXPECT_EQ("5VMKTZ9Q", Ask(4, 1));
-    EXPECT_EQ("FLASH DRIVE LC", Ask(3, 2));
-    EXPECT_EQ("WDC WD5000AAKS-00V1A0", Ask(3, 0));
+    EXPECT_EQ("WD-WCAV12345678", Ask(ORB2_DISK_SERIAL_NUMBER, 0));
+    EXPECT_EQ("5VMKTZ9Q", Ask(ORB2_DISK_SERIAL_NUMBER, 1));
+    EXPECT_EQ("FLASH DRIVE LC", Ask(ORB2_DISK_MODEL, 2));
+    EXPECT_EQ("WDC WD5000AAKS-00V1A0", Ask(ORB2_DISK_MODEL, 0));
     EXPECT_EQ((Texts{"5VMKTZ9Q", "WCAV12345678"}), Column(13, 2));
     EXPECT_EQ((Texts{"1", "0"}), Column(21, 2));  // the blank slot 1, the partitioned slot 0
     EXPECT_EQ((Texts{"500107862016", "500107862016"}), Column(14, 2));

@@ -17,8 +17,8 @@
 #include <gtest/gtest.h>
 
 #include "testing/simulated_machine/simulated_machine.h"
-#include "tests/inventory/orb2_fixture.h"
-#include "tests/inventory/process_usage.h"
+#include "testing/fixtures/orb2_fixture.h"
+#include "tests/inventory/scan/process_usage.h"
 
 namespace {
 
@@ -41,13 +41,13 @@ TEST_F(ScanSoakTest, ScansKeepTheirAnswersMemoryAndHandles)
     simulation_.RunToolInProcess(!realTool);
 
     // Warm-up: the heap, the C runtime's file tables and the answers' strings take their size.
-    ASSERT_EQ("", Ask(0));
+    ASSERT_EQ("", Ask(ORB2_RUN_SCAN));
     const std::vector<std::string> expected = Answers();
     ASSERT_EQ("1/0=2", expected[0]) << "the default machine has two disks";
     ASSERT_EQ("11/0=2", expected[1]) << "and the RAID tool lists both";
     std::vector<std::string> answers;
     for (int i = 0; i < 10; ++i) {
-        Ask(0);
+        Ask(ORB2_RUN_SCAN);
         answers = Answers();
         simulation_.ClearLog();
     }
@@ -58,7 +58,7 @@ TEST_F(ScanSoakTest, ScansKeepTheirAnswersMemoryAndHandles)
     const auto start = std::chrono::steady_clock::now();
     int changed = 0, filesLeft = 0, simulatedHandlesLeft = 0;
     for (int scan = 0; scan < scans; ++scan) {
-        Ask(0);
+        Ask(ORB2_RUN_SCAN);
         answers = Answers();
         changed += answers != expected;
         filesLeft += !ToolFilesGone();

@@ -1,22 +1,21 @@
+// Putting the stand-ins where Intel's installer puts the consoles, and taking them away again.
 // QueryFullProcessImageNameA is a Windows Vista function; this library only runs under Wine.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 
 #include "testing/standins/console_control/console_control_win32.h"
 
-#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 
 #include "testing/standins/console_common/console_entries.h"
-#include "testing/support/file_text_win32.h"
+#include "testing/standins/console_control/module_folder_win32.h"
 #include "testing/support/folders_win32.h"
+#include "testing/support/program_files_win32.h"
 
 namespace orbtest {
 namespace {
-
-constexpr std::chrono::milliseconds kPoll(20);
 
 bool SameText(const std::string& a, const std::string& b)
 {
@@ -28,14 +27,6 @@ bool SameText(const std::string& a, const std::string& b)
 const char* ProgramName(Console console)
 {
     return console == Console::Rst ? standin::kRstProgram : standin::kMsmProgram;
-}
-
-std::string ModuleFolder()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string module(path, std::min<DWORD>(length, MAX_PATH));
-    return module.substr(0, module.find_last_of('\\') + 1);
 }
 
 bool MakeFolders(const std::string& path)
@@ -112,48 +103,7 @@ int CloseAll(const std::vector<HANDLE>& processes)
     return static_cast<int>(processes.size());
 }
 
-void SetOrClear(const char* name, const std::string& value)
-{
-    SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
-}
-
-std::string Joined(const std::vector<std::string>& items, const char* separator)
-{
-    std::string text;
-    for (const std::string& item : items)
-        text += (text.empty() ? "" : separator) + item;
-    return text;
-}
-
-struct SwitchTexts {
-    std::string startDelay, neverOpen, openDelay, dataDisks;
-};
-
-SwitchTexts Texts(const ConsoleSwitches& switches)
-{
-    SwitchTexts texts;
-    if (switches.startDelayMs > 0)
-        texts.startDelay = std::to_string(switches.startDelayMs);
-    texts.neverOpen = Joined(switches.neverOpen, "|");
-    std::vector<std::string> delays, disks;
-    for (const auto& [title, delay] : switches.openDelays)
-        delays.push_back(title + "=" + std::to_string(delay));
-    for (int port : switches.dataDisks)
-        disks.push_back(std::to_string(port));
-    texts.openDelay = Joined(delays, "|");
-    texts.dataDisks = Joined(disks, ",");
-    return texts;
-}
-
 }  // namespace
-
-std::string ProgramFilesFolder()
-{
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder)))
-        return std::string();
-    return folder;
-}
 
 std::string ConsoleFolder(Console console)
 {
@@ -248,99 +198,6 @@ ConsoleInstallation::~ConsoleInstallation()
     RemoveConsole(console_);
 }
 
-void SetConsoleSwitches(const ConsoleSwitches& switches)
-{
-    SwitchTexts texts = Texts(switches);
-    SetEnvironmentVariableA("ORB_STANDIN_LOG", nullptr);
-    SetOrClear("ORB_STANDIN_START_DELAY", texts.startDelay);
-    SetOrClear("ORB_STANDIN_NEVER_OPEN", texts.neverOpen);
-    SetOrClear("ORB_STANDIN_OPEN_DELAY", texts.openDelay);
-    SetOrClear("ORB_STANDIN_DATA_DISKS", texts.dataDisks);
-}
-
-void ClearConsoleSwitches() { SetConsoleSwitches(ConsoleSwitches()); }
-
-std::string ConsoleSwitchArguments(const ConsoleSwitches& switches)
-{
-    SwitchTexts texts = Texts(switches);
-    std::string arguments;
-    auto add = [&](const char* name, const std::string& value) {
-        if (!value.empty())
-            arguments += std::string(arguments.empty() ? "" : " ") + "\"/" + name + "=" + value + "\"";
-    };
-    add("start-delay", texts.startDelay);
-    add("never-open", texts.neverOpen);
-    add("open-delay", texts.openDelay);
-    add("data-disks", texts.dataDisks);
-    return arguments;
-}
-
-bool StartConsole(Console console, const std::string& arguments, int showCommand)
-{
-    std::string commandLine = "\"" + ConsoleProgramPath(console) + "\"";
-    if (!arguments.empty())
-        commandLine += " " + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showCommand);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        ConsoleFolder(console).c_str(), &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
-std::vector<LogEvent> ReadConsoleLog(Console console)
-{
-    return ParseLog(ReadWholeFile(ConsoleLogPath(console)));
-}
-
-void ClearConsoleLog(Console console) { DeleteFileA(ConsoleLogPath(console).c_str()); }
-
-bool WaitForLog(Console console, const std::function<bool(const std::vector<LogEvent>&)>& predicate,
-                DWORD limitMs, std::vector<LogEvent>* last)
-{
-    return WaitFor(
-        [&] {
-            std::vector<LogEvent> events = ReadConsoleLog(console);
-            bool holds = predicate(events);
-            if (last)
-                *last = std::move(events);
-            return holds;
-        },
-        std::chrono::milliseconds(limitMs), kPoll);
-}
-
-bool WaitForLogEvent(Console console, const std::string& description, DWORD limitMs)
-{
-    return WaitForLog(
-        console,
-        [&](const std::vector<LogEvent>& events) {
-            return std::any_of(events.begin(), events.end(),
-                               [&](const LogEvent& e) { return e.Describe() == description; });
-        },
-        limitMs);
-}
-
-HWND WaitForWindow(const std::string& title, DWORD limitMs)
-{
-    HWND window = nullptr;
-    WaitFor([&] { return (window = FindWindowA(nullptr, title.c_str())) != nullptr; },
-            std::chrono::milliseconds(limitMs), kPoll);
-    return window;
-}
-
-bool WaitForWindowGone(const std::string& title, DWORD limitMs)
-{
-    return WaitFor([&] { return FindWindowA(nullptr, title.c_str()) == nullptr; },
-                   std::chrono::milliseconds(limitMs), kPoll);
-}
-
 std::vector<std::string> ListConsoleFolder(Console console)
 {
     std::vector<std::string> entries;
@@ -402,75 +259,5 @@ std::vector<std::string> Entries(Console console, bool hidden)
 
 std::vector<std::string> InstalledEntries(Console console) { return Entries(console, false); }
 std::vector<std::string> HiddenEntries(Console console) { return Entries(console, true); }
-
-namespace {
-
-// "C:\Program" for "C:\Program Files": the program files path up to its first blank.
-std::string PathDecoyBase()
-{
-    std::string programFiles = ProgramFilesFolder();
-    std::string::size_type blank = programFiles.find(' ');
-    return blank == std::string::npos ? std::string() : programFiles.substr(0, blank);
-}
-
-}  // namespace
-
-std::string InstallPathDecoy()
-{
-    std::string base = PathDecoyBase();
-    if (base.empty())
-        return "the Program Files folder has no blank";
-    RemovePathDecoy();
-    std::string source = ModuleFolder() + standin::kRstProgram;
-    if (!CopyFileA(source.c_str(), (base + ".exe").c_str(), FALSE))
-        return "can't copy " + source + " to " + base + ".exe: error " + std::to_string(GetLastError());
-    return std::string();
-}
-
-void RemovePathDecoy()
-{
-    std::string base = PathDecoyBase();
-    if (base.empty())
-        return;
-    DeleteFileA((base + ".exe").c_str());
-    DeleteFileA((base + ".log").c_str());
-}
-
-std::string PathDecoyLogPath()
-{
-    std::string base = PathDecoyBase();
-    return base.empty() ? base : base + ".log";
-}
-
-bool PathDecoyStarted()
-{
-    std::string log = PathDecoyLogPath();
-    return !log.empty() && GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool SetWineVersionFor(const std::string& program, const std::string& version)
-{
-    std::string path = "Software\\Wine\\AppDefaults\\" + program;
-    if (version.empty()) {
-        LONG result = RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
-    }
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return false;
-    bool ok = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                             static_cast<DWORD>(version.size() + 1)) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
-}
-
-std::string ThisProgramName()
-{
-    char path[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string module(path, std::min<DWORD>(length, MAX_PATH));
-    return module.substr(module.find_last_of('\\') + 1);
-}
 
 }  // namespace orbtest

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "rst_wizard_fixture.h"
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 
 namespace orbtest {
 namespace {

@@ -15,8 +15,8 @@
 #include "automation/console/console_names.h"
 #include "automation/keyscript/key_script_sender.h"
 #include "console_folders.h"
-#include "held_culture.h"
-#include "test_window.h"
+#include "testing/fixtures/held_culture.h"
+#include "tests/automation/test_window.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ int CultureIndex(const char* name)
 void BuildRst(const RstTree& tree)
 {
     RemoveTree(IntelFolder());
-    CreateDirectoryA(ProgramFiles().c_str(), nullptr);
+    CreateDirectoryA(ProgramFilesFolder().c_str(), nullptr);
     CreateDirectoryA(IntelFolder().c_str(), nullptr);
     CreateDirectoryA(RstFolder().c_str(), nullptr);
     WriteTestFile(RstFolder() + "\\IAStorUI.exe", "console");

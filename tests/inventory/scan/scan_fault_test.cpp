@@ -27,9 +27,9 @@
 
 #include "testing/simulated_machine/device_answers.h"  // DescriptorAnswer
 #include "testing/simulated_machine/simulated_machine.h"
-#include "tests/inventory/orb2_fixture.h"
-#include "tests/inventory/machine_helpers.h"
-#include "tests/inventory/process_usage.h"
+#include "testing/fixtures/orb2_fixture.h"
+#include "testing/fixtures/machine_helpers.h"
+#include "tests/inventory/scan/process_usage.h"
 
 namespace {
 
@@ -214,7 +214,7 @@ protected:
     AnswerList Scan(const Machine& machine)
     {
         simulation_.SetMachine(machine);
-        EXPECT_EQ("", Ask(0));
+        EXPECT_EQ("", Ask(ORB2_RUN_SCAN));
         return Answers();
     }
 
@@ -491,7 +491,7 @@ TEST_F(ScanToolFaultTest, LateReportIsLoadedWhenComplete)
     std::printf("late report: the scan took %.1f s\n", seconds);
     EXPECT_GE(seconds, 2.5) << "the load did not wait for the tool's pause";
     EXPECT_TRUE(expected == answers) << Difference(expected, answers);
-    EXPECT_EQ("1", Ask(17)) << "the volumes section, written after the pause, was read";
+    EXPECT_EQ("1", Ask(ORB2_RAID_VOLUME_STATE)) << "the volumes section, written after the pause, was read";
     ExpectNothingLeft(handlesBefore_);
 }
 
@@ -505,12 +505,12 @@ TEST_F(ScanToolFaultTest, ReportOfACrashedToolIsParsedAsFarAsWritten)
     RealScans(first, crashed, answers);
     EXPECT_TRUE(expected == answers) << Difference(expected, answers);
     // The physical-disk section alone: both disks as array members, no volume or array.
-    EXPECT_EQ("2", Ask(11));
-    EXPECT_EQ("yes", Ask(15, 0));
-    EXPECT_EQ("4", Ask(23, 0));
-    EXPECT_EQ("-1", Ask(17));
-    EXPECT_EQ("-1", Ask(18));
-    EXPECT_EQ("0", Ask(19)) << "the first report's \"RAID Arrays\" heading, with no array";
+    EXPECT_EQ("2", Ask(ORB2_RAID_DISK_COUNT));
+    EXPECT_EQ("yes", Ask(ORB2_RAID_DISK_ARRAY_MEMBER, 0));
+    EXPECT_EQ("4", Ask(ORB2_RAID_DISK_BUS_ID, 0));
+    EXPECT_EQ("-1", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("-1", Ask(ORB2_RAID_VOLUME_STATE_AGAIN));
+    EXPECT_EQ("0", Ask(ORB2_ARRAY_TOTAL_MB)) << "the first report's \"RAID Arrays\" heading, with no array";
     ExpectNothingLeft(handlesBefore_);
 }
 

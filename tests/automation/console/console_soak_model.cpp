@@ -123,7 +123,7 @@ std::vector<TreeEntry> DescribeTree()
 void BuildTree(const std::vector<TreeEntry>& tree)
 {
     RemoveTree(IntelFolder());
-    CreateDirectoryA(ProgramFiles().c_str(), nullptr);
+    CreateDirectoryA(ProgramFilesFolder().c_str(), nullptr);
     CreateDirectoryA(IntelFolder().c_str(), nullptr);
     const HiddenState shown;
     for (const TreeEntry& e : tree) {

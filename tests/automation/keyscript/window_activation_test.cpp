@@ -7,7 +7,7 @@
 #include <string>
 
 #include "automation/keyscript/key_script_sender.h"
-#include "test_window.h"
+#include "tests/automation/test_window.h"
 #include "testing/support/wait_for.h"
 
 namespace {

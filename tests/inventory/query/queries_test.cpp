@@ -33,19 +33,19 @@ protected:
 
 TEST_F(QueriesTest, ZeroFilledTablesBeforeAnyScan)
 {
-    EXPECT_EQ("0", Ask(1));
-    EXPECT_EQ("0", Ask(11));
+    EXPECT_EQ("0", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_COUNT));
     for (int i = 0; i < kRaidDiskCapacity; ++i)
-        EXPECT_EQ("0", Ask(12, i));
-    EXPECT_EQ("0", Ask(17));
-    EXPECT_EQ("0", Ask(18));
-    EXPECT_EQ("", Ask(19));
-    EXPECT_EQ("", Ask(20));
-    EXPECT_EQ("0", Ask(9, 0, "C"));
-    EXPECT_EQ("no", Ask(16));
-    EXPECT_EQ("", Ask(24, 3));
-    EXPECT_EQ("", Ask(0));
-    EXPECT_EQ("", Ask(25));
+        EXPECT_EQ("0", Ask(ORB2_RAID_DISK_ENTRY_INDEX, i));
+    EXPECT_EQ("0", Ask(ORB2_RAID_VOLUME_STATE));
+    EXPECT_EQ("0", Ask(ORB2_RAID_VOLUME_STATE_AGAIN));
+    EXPECT_EQ("", Ask(ORB2_ARRAY_TOTAL_MB));
+    EXPECT_EQ("", Ask(ORB2_MIGRATION));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
+    EXPECT_EQ("no", Ask(ORB2_ALWAYS_NO));
+    EXPECT_EQ("", Ask(ORB2_DISK_SPARE_TEXT, 3));
+    EXPECT_EQ("", Ask(ORB2_RUN_SCAN));
+    EXPECT_EQ("", Ask(ORB2_LAST_QUERY + 1));
 }
 
 TEST_F(QueriesTest, EveryRowQueryReadsItsField)
@@ -97,17 +97,17 @@ TEST_F(QueriesTest, IndexesOutsideTheTablesAnswerTheEmptyText)
         for (int index : {-1, 6, 50, 1000000})
             EXPECT_EQ("", Ask(type, index)) << type << " " << index;
     }
-    EXPECT_EQ("0", Ask(2, 49));
-    EXPECT_EQ("0", Ask(12, 5));
+    EXPECT_EQ("0", Ask(ORB2_DISK_DRIVE_NUMBER, 49));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_ENTRY_INDEX, 5));
 }
 
 TEST_F(QueriesTest, FullLengthFieldsAreCopiedWhole)
 {
     std::memset(tables_.disks[0].serial_number, 'S', sizeof(tables_.disks[0].serial_number) - 1);
-    EXPECT_EQ(std::string(255, 'S'), Ask(4, 0));
+    EXPECT_EQ(std::string(255, 'S'), Ask(ORB2_DISK_SERIAL_NUMBER, 0));
     // A field that lost its terminator is cut at its end, never read past it.
     std::memset(tables_.disks[0].model, 'M', sizeof(tables_.disks[0].model));
-    EXPECT_EQ(std::string(127, 'M'), Ask(3, 0));
+    EXPECT_EQ(std::string(127, 'M'), Ask(ORB2_DISK_MODEL, 0));
 }
 
 TEST_F(QueriesTest, LetterLookupOfQueryNine)
@@ -124,7 +124,7 @@ TEST_F(QueriesTest, LetterLookupOfQueryNine)
         {"C:", "5"}, {"", "5"}, {"Z", "5"}, {"CC", "5"}, {nullptr, "-1"},  // no match: first unused row
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Ask(9, 0, c.text)) << (c.text ? c.text : "(null)");
+        EXPECT_EQ(c.expected, Ask(ORB2_LETTER_DISK_NUMBER, 0, c.text)) << (c.text ? c.text : "(null)");
 }
 
 TEST_F(QueriesTest, QueryNineWithEveryLetterRowInUse)
@@ -133,10 +133,10 @@ TEST_F(QueriesTest, QueryNineWithEveryLetterRowInUse)
         char letter[2] = {static_cast<char>('A' + i), '\0'};
         AddLetter(letter, i);
     }
-    EXPECT_EQ("25", Ask(9, 0, "z"));
-    EXPECT_EQ("-1", Ask(9, 0, "C:"));  // no row to fall back on
+    EXPECT_EQ("25", Ask(ORB2_LETTER_DISK_NUMBER, 0, "z"));
+    EXPECT_EQ("-1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C:"));  // no row to fall back on
     tables_.driveLetterCount = 1000;    // a count out of range reads nothing
-    EXPECT_EQ("-1", Ask(9, 0, "C"));
+    EXPECT_EQ("-1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
 }
 
 }  // namespace

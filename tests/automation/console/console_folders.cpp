@@ -2,30 +2,25 @@
 #include "console_folders.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 
-std::string ProgramFiles()
-{
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-    return folder;
-}
+#include "testing/support/program_files_win32.h"
+
 std::string IntelFolder()
 {
-    return ProgramFiles() + "\\Intel";
+    return ProgramFilesFolder() + "\\Intel";
 }
 std::string RstFolder()
 {
-    return ProgramFiles() + "\\Intel\\Intel(R) Rapid Storage Technology";
+    return ProgramFilesFolder() + "\\Intel\\Intel(R) Rapid Storage Technology";
 }
 std::string MsmFolder()
 {
-    return ProgramFiles() + "\\Intel\\Intel Matrix Storage Manager";
+    return ProgramFilesFolder() + "\\Intel\\Intel Matrix Storage Manager";
 }
 
 bool Exists(const std::string& path)

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@
 
 #include "testing/simulated_machine/device_answers.h"
 #include "testing/simulated_machine/simulated_machine.h"
-#include "tests/inventory/orb2_fixture.h"
+#include "testing/fixtures/orb2_fixture.h"
 
 namespace {
 
@@ -65,13 +66,13 @@ protected:
         AttachMachine(machine);
         simulation_.RunToolInProcess(true);
     }
-    void Scan() { EXPECT_EQ("", Ask(0)); }
+    void Scan() { EXPECT_EQ("", Ask(ORB2_RUN_SCAN)); }
 };
 
 TEST_F(KVFuncTest, QueriesAboveTwentyFourAnswerTheEmptyText)
 {
-    EXPECT_EQ("", Ask(25));
-    EXPECT_EQ("", Ask(4294967295u));
+    EXPECT_EQ("", Ask(ORB2_LAST_QUERY + 1));
+    EXPECT_EQ("", Ask(std::numeric_limits<unsigned int>::max()));
     EXPECT_EQ("", Ask(static_cast<unsigned int>(-1), 0, "C"));
 }
 
@@ -96,24 +97,18 @@ TEST_F(KVFuncTest, EveryCallAnswersADistinct512ByteBuffer)
 
 TEST_F(KVFuncTest, BeforeAnyScanTheTablesAreZero)
 {
-    EXPECT_EQ("0", Ask(1));
-    EXPECT_EQ("0", Ask(11));
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ("0", Ask(12, i));
-    EXPECT_EQ("0", Ask(17));
-    EXPECT_EQ("0", Ask(18));
-    EXPECT_EQ("", Ask(19));
-    EXPECT_EQ("", Ask(20));
-    EXPECT_EQ("0", Ask(9, 0, "C"));
-    EXPECT_EQ("no", Ask(16));
-    EXPECT_EQ("", Ask(24));
+    // What each query answers over zeroed tables is the query table's test; here, that the DLL's
+    // tables start zeroed.
+    EXPECT_EQ("0", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("0", Ask(ORB2_RAID_DISK_COUNT));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
 }
 
 TEST_F(KVFuncTest, DrivesInSlotsZeroAndTwo)
 {
     Attach("slots_0_and_2.json");
     Scan();
-    ASSERT_EQ("2", Ask(1));
+    ASSERT_EQ("2", Ask(ORB2_DISK_COUNT));
     struct Row {
         const char* number;
         const char* model;
@@ -127,18 +122,18 @@ TEST_F(KVFuncTest, DrivesInSlotsZeroAndTwo)
     };
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(rows[i].number, Ask(2, i));
-        EXPECT_EQ(rows[i].model, Ask(3, i));
-        EXPECT_EQ(rows[i].serial, Ask(4, i));
-        EXPECT_EQ(rows[i].firmware, Ask(5, i));
-        EXPECT_EQ("Fixed", Ask(6, i));
-        EXPECT_EQ(rows[i].size, Ask(7, i));
+        EXPECT_EQ(rows[i].number, Ask(ORB2_DISK_DRIVE_NUMBER, i));
+        EXPECT_EQ(rows[i].model, Ask(ORB2_DISK_MODEL, i));
+        EXPECT_EQ(rows[i].serial, Ask(ORB2_DISK_SERIAL_NUMBER, i));
+        EXPECT_EQ(rows[i].firmware, Ask(ORB2_DISK_FIRMWARE_REVISION, i));
+        EXPECT_EQ("Fixed", Ask(ORB2_DISK_MEDIA_TYPE, i));
+        EXPECT_EQ(rows[i].size, Ask(ORB2_DISK_SIZE, i));
         // The RAID tool of this machine lists no disk and reports "Total Arrays = 0": every fixed
         // disk it does not list is marked "no".
-        EXPECT_EQ("no", Ask(8, i));
-        EXPECT_EQ("0", Ask(10, i));
-        EXPECT_EQ(rows[i].emptyFlag, Ask(22, i));
-        EXPECT_EQ("", Ask(24, i));
+        EXPECT_EQ("no", Ask(ORB2_DISK_STATUS, i));
+        EXPECT_EQ("0", Ask(ORB2_DISK_REPORT_ORDER, i));
+        EXPECT_EQ(rows[i].emptyFlag, Ask(ORB2_DISK_EMPTY_FLAG, i));
+        EXPECT_EQ("", Ask(ORB2_DISK_SPARE_TEXT, i));
     }
     for (int index : {-1, 50, 1000000}) {
         for (unsigned int type : {2u, 3u, 4u, 7u, 22u, 12u, 13u, 23u})
@@ -242,7 +237,7 @@ TEST_F(KVFuncTest, DriveLetterTableAndQueryNine)
         {nullptr, "-1"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.expected, Ask(9, 0, c.text)) << (c.text ? c.text : "(null)");
+        EXPECT_EQ(c.expected, Ask(ORB2_LETTER_DISK_NUMBER, 0, c.text)) << (c.text ? c.text : "(null)");
 }
 
 TEST_F(KVFuncTest, ADriveThatRefusesReadWriteGivesNoDiskRecordButAnIdentityRow)
@@ -251,14 +246,14 @@ TEST_F(KVFuncTest, ADriveThatRefusesReadWriteGivesNoDiskRecordButAnIdentityRow)
     Scan();
     // Slot 0 opened read only: no DiskRecord. Its "Intel" identity row is taken over by the
     // removable disk of slot 1.
-    ASSERT_EQ("1", Ask(1));
-    EXPECT_EQ("1", Ask(2, 0));
-    EXPECT_EQ("Removable", Ask(6, 0));
-    EXPECT_EQ("Raid 0 Volume", Ask(3, 0));
-    EXPECT_EQ("lo0Vume1", Ask(4, 0));
-    EXPECT_EQ("1.0.00", Ask(5, 0));
-    EXPECT_EQ("1000209186816", Ask(7, 0));
-    EXPECT_EQ("1", Ask(22, 0));
+    ASSERT_EQ("1", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("1", Ask(ORB2_DISK_DRIVE_NUMBER, 0));
+    EXPECT_EQ("Removable", Ask(ORB2_DISK_MEDIA_TYPE, 0));
+    EXPECT_EQ("Raid 0 Volume", Ask(ORB2_DISK_MODEL, 0));
+    EXPECT_EQ("lo0Vume1", Ask(ORB2_DISK_SERIAL_NUMBER, 0));
+    EXPECT_EQ("1.0.00", Ask(ORB2_DISK_FIRMWARE_REVISION, 0));
+    EXPECT_EQ("1000209186816", Ask(ORB2_DISK_SIZE, 0));
+    EXPECT_EQ("1", Ask(ORB2_DISK_EMPTY_FLAG, 0));
 
     const CallLog& log = simulation_.Log();
     bool readOnlyOpened = false, readWriteRefused = false;
@@ -278,17 +273,17 @@ TEST_F(KVFuncTest, BlankDiskTestOfSectorZero)
 {
     Attach("sector_zero.json");
     Scan();
-    ASSERT_EQ("6", Ask(1));
+    ASSERT_EQ("6", Ask(ORB2_DISK_COUNT));
     const char* expected[] = {"1", "1", "1", "0", "-1", "0"};  // zero, 0xFF, boot code, partition, unreadable, last entry byte
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(expected[i], Ask(22, i)) << "disk " << i;
+        EXPECT_EQ(expected[i], Ask(ORB2_DISK_EMPTY_FLAG, i)) << "disk " << i;
 }
 
 TEST_F(KVFuncTest, DescriptorOddities)
 {
     Attach("descriptor_oddities.json");
     Scan();
-    ASSERT_EQ("10", Ask(1));  // slots 0 to 9 answer IDENTIFY; 10 is a packet device, 11 has no SMART
+    ASSERT_EQ("10", Ask(ORB2_DISK_COUNT));  // slots 0 to 9 answer IDENTIFY; 10 is a packet device, 11 has no SMART
     struct Case {
         const char* serial;
         const char* emptyFlag;
@@ -305,9 +300,9 @@ TEST_F(KVFuncTest, DescriptorOddities)
         {"NOSERNUM", "0"},      // serial offset 0: no row
     };
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(std::to_string(i), Ask(2, i));
-        EXPECT_EQ(cases[i].serial, Ask(4, i));
-        EXPECT_EQ(cases[i].emptyFlag, Ask(22, i)) << cases[i].serial;
+        EXPECT_EQ(std::to_string(i), Ask(ORB2_DISK_DRIVE_NUMBER, i));
+        EXPECT_EQ(cases[i].serial, Ask(ORB2_DISK_SERIAL_NUMBER, i));
+        EXPECT_EQ(cases[i].emptyFlag, Ask(ORB2_DISK_EMPTY_FLAG, i)) << cases[i].serial;
     }
     EXPECT_EQ(0, simulation_.Log().handlesOpen);
 }
@@ -316,28 +311,28 @@ TEST_F(KVFuncTest, IntelVolumeTakesOverTheLastIntelIdentityRow)
 {
     Attach("intel_volume.json");
     Scan();
-    ASSERT_EQ("1", Ask(1));
-    EXPECT_EQ("0", Ask(2, 0));
-    EXPECT_EQ("Raid 1 Volume", Ask(3, 0));
-    EXPECT_EQ("LO1VUME1", Ask(4, 0));  // taken over, then upper-cased by the serial matching
-    EXPECT_EQ("2.0.00", Ask(5, 0));
-    EXPECT_EQ("Fixed", Ask(6, 0));
-    EXPECT_EQ("500105249280", Ask(7, 0));
-    EXPECT_EQ("1", Ask(22, 0));
-    EXPECT_EQ("0", Ask(9, 0, "c"));
+    ASSERT_EQ("1", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("0", Ask(ORB2_DISK_DRIVE_NUMBER, 0));
+    EXPECT_EQ("Raid 1 Volume", Ask(ORB2_DISK_MODEL, 0));
+    EXPECT_EQ("LO1VUME1", Ask(ORB2_DISK_SERIAL_NUMBER, 0));  // taken over, then upper-cased by the serial matching
+    EXPECT_EQ("2.0.00", Ask(ORB2_DISK_FIRMWARE_REVISION, 0));
+    EXPECT_EQ("Fixed", Ask(ORB2_DISK_MEDIA_TYPE, 0));
+    EXPECT_EQ("500105249280", Ask(ORB2_DISK_SIZE, 0));
+    EXPECT_EQ("1", Ask(ORB2_DISK_EMPTY_FLAG, 0));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "c"));
 }
 
 TEST_F(KVFuncTest, NoDriveOpensForReadWrite)
 {
     Attach("no_access.json");
     Scan();
-    EXPECT_EQ("0", Ask(1));
+    EXPECT_EQ("0", Ask(ORB2_DISK_COUNT));
     const CallLog& log = simulation_.Log();
     EXPECT_TRUE(log.controls.empty());
     EXPECT_TRUE(log.reads.empty());
     // No letters in use: only "A" is in the table, and nothing is opened for it.
-    EXPECT_EQ("-1", Ask(9, 0, "a"));
-    EXPECT_EQ("0", Ask(9, 0, "C"));
+    EXPECT_EQ("-1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "a"));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
     for (const OpenRecord& open : log.opens)
         EXPECT_EQ(std::string::npos, open.path.find(':')) << open.path;
 }
@@ -346,16 +341,16 @@ TEST_F(KVFuncTest, SecondScanWithFewerDrivesLeavesOldRowsBeyondTheCount)
 {
     Attach("sector_zero.json");
     Scan();
-    ASSERT_EQ("6", Ask(1));
+    ASSERT_EQ("6", Ask(ORB2_DISK_COUNT));
     simulation_.SetMachine(LoadMachine("slots_0_and_2.json"));
     Scan();
-    EXPECT_EQ("2", Ask(1));
-    EXPECT_EQ("2", Ask(2, 1));
-    EXPECT_EQ("ST31000528AS", Ask(3, 1));
-    EXPECT_EQ("2", Ask(2, 2));       // stale row of the first scan
-    EXPECT_EQ("DISK5", Ask(3, 5));
-    EXPECT_EQ("0", Ask(9, 0, "C"));
-    EXPECT_EQ("2", Ask(9, 0, "D"));
+    EXPECT_EQ("2", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("2", Ask(ORB2_DISK_DRIVE_NUMBER, 1));
+    EXPECT_EQ("ST31000528AS", Ask(ORB2_DISK_MODEL, 1));
+    EXPECT_EQ("2", Ask(ORB2_DISK_DRIVE_NUMBER, 2));       // stale row of the first scan
+    EXPECT_EQ("DISK5", Ask(ORB2_DISK_MODEL, 5));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
+    EXPECT_EQ("2", Ask(ORB2_LETTER_DISK_NUMBER, 0, "D"));
 }
 
 TEST_F(KVFuncTest, LettersACDE)
@@ -367,11 +362,11 @@ TEST_F(KVFuncTest, LettersACDE)
         {"letter": "E", "device_type": 2}]})", machine, error)) << error;
     Attach(machine);
     Scan();
-    EXPECT_EQ("1", Ask(9, 0, "C"));
-    EXPECT_EQ("0", Ask(9, 0, "D"));
-    EXPECT_EQ("-1", Ask(9, 0, "E"));
-    EXPECT_EQ("-1", Ask(9, 0, "A"));
-    EXPECT_EQ("0", Ask(9, 0, "B"));  // not in the table: the unused row after A, C, D, E
+    EXPECT_EQ("1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "C"));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "D"));
+    EXPECT_EQ("-1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "E"));
+    EXPECT_EQ("-1", Ask(ORB2_LETTER_DISK_NUMBER, 0, "A"));
+    EXPECT_EQ("0", Ask(ORB2_LETTER_DISK_NUMBER, 0, "B"));  // not in the table: the unused row after A, C, D, E
     for (const OpenRecord& open : simulation_.Log().opens)
         EXPECT_NE("\\\\.\\A:", open.path);
 }
@@ -391,10 +386,10 @@ TEST_F(KVFuncTest, OneProbePassOverFiftySlots)
         best = ms < best ? ms : best;
         total += ms;
     }
-    EXPECT_EQ("50", Ask(1));
-    EXPECT_EQ("BENCH000000000000049", Ask(4, 49));
-    EXPECT_EQ("1", Ask(22, 48));
-    EXPECT_EQ("0", Ask(22, 49));
+    EXPECT_EQ("50", Ask(ORB2_DISK_COUNT));
+    EXPECT_EQ("BENCH000000000000049", Ask(ORB2_DISK_SERIAL_NUMBER, 49));
+    EXPECT_EQ("1", Ask(ORB2_DISK_EMPTY_FLAG, 48));
+    EXPECT_EQ("0", Ask(ORB2_DISK_EMPTY_FLAG, 49));
     std::printf("[ TIMING   ] one scan over 50 simulated slots (100 opens, 200 control requests, 50 sector reads): "
                 "best %.3f ms, mean %.3f ms over %d runs\n", best, total / kRuns, kRuns);
 }

@@ -1,4 +1,4 @@
-#include "testing/debug_output/debug_output_win32.h"
+#include "common/debug_output_win32.h"
 
 #include <cstring>
 #include <string_view>

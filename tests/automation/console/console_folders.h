@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "testing/support/folders_win32.h"  // RemoveTree
+#include "testing/support/folders_win32.h"        // RemoveTree
+#include "testing/support/program_files_win32.h"  // ProgramFilesFolder
 
-std::string ProgramFiles();
 std::string IntelFolder();  // <Program Files>\Intel
 std::string RstFolder();    // ...\Intel\Intel(R) Rapid Storage Technology
 std::string MsmFolder();    // ...\Intel\Intel Matrix Storage Manager
