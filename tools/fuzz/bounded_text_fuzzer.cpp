@@ -1,6 +1,7 @@
 // Bounded text on any bytes: the first byte picks the field size (1-32 bytes) and where the input
 // splits into two texts; every copy and join must stay inside its field and leave it
-// terminated, and the comparisons must agree with each other.
+// terminated (a copy from inside the field too), every read must stop at its bound or its NUL,
+// and the comparisons must agree with each other and with the case folding.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -33,8 +34,25 @@ void Check(std::string_view a, std::string_view b)
     }
     if (field[N] != '\x5A')
         __builtin_trap();
+    const std::string before(bounded_text::FieldText(inner));
     bounded_text::UpperCaseInPlace(inner);
-    if (field[N] != '\x5A')
+    if (field[N] != '\x5A' || !bounded_text::EqualIgnoringCase(bounded_text::FieldText(inner), before))
+        __builtin_trap();
+    // A text read from inside the field itself, copied back over it.
+    const std::string_view stored = bounded_text::FieldText(inner);
+    const std::string shifted(stored.substr(stored.empty() ? 0 : 1));
+    bounded_text::CopyInto(inner, N, stored.substr(stored.empty() ? 0 : 1));
+    if (field[N] != '\x5A' || bounded_text::FieldText(inner) != shifted)
+        __builtin_trap();
+
+    // Reads of unterminated bytes stop at their bound or at the first NUL.
+    const std::string_view raw = bounded_text::FieldText(a.data(), a.size());
+    if (raw.size() > a.size() || raw != a.substr(0, a.find('\0')))
+        __builtin_trap();
+    const std::string_view limited = bounded_text::CText(aText.c_str(), N);
+    if (limited.size() > N || limited != std::string_view(aText.c_str()).substr(0, N))
+        __builtin_trap();
+    if (!bounded_text::CText(nullptr, N).empty())
         __builtin_trap();
 
     const bool equal = bounded_text::EqualIgnoringCase(a, b);
