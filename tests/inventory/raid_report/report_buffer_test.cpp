@@ -14,7 +14,9 @@ protected:
     void SetUp() override
     {
         ReleaseReportBuffer();
-        path_ = ::testing::TempDir() + "report_buffer_test_" + std::to_string(counter_++) + ".txt";
+        // Named for the case: CTest runs the cases side by side, each in a process of its own.
+        path_ = ::testing::TempDir() + "report_buffer_test_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     }
     void TearDown() override
     {
@@ -30,9 +32,7 @@ protected:
         std::fclose(f);
     }
     std::string path_;
-    static int counter_;
 };
-int ReportBufferTest::counter_ = 0;
 
 TEST_F(ReportBufferTest, LoadsTheWholeFileAsOneText)
 {
