@@ -40,17 +40,18 @@ void Check(std::string_view a, std::string_view b)
         __builtin_trap();
     // A text read from inside the field itself, copied back over it.
     const std::string_view stored = bounded_text::FieldText(inner);
-    const std::string shifted(stored.substr(stored.empty() ? 0 : 1));
-    bounded_text::CopyInto(inner, N, stored.substr(stored.empty() ? 0 : 1));
+    const std::string_view tail = stored.substr(stored.empty() ? 0 : 1);
+    const std::string shifted(tail);
+    bounded_text::CopyInto(inner, N, tail);
     if (field[N] != '\x5A' || bounded_text::FieldText(inner) != shifted)
         __builtin_trap();
 
     // Reads of unterminated bytes stop at their bound or at the first NUL.
     const std::string_view raw = bounded_text::FieldText(a.data(), a.size());
-    if (raw.size() > a.size() || raw != a.substr(0, a.find('\0')))
+    if (raw != a.substr(0, a.find('\0')))
         __builtin_trap();
     const std::string_view limited = bounded_text::CText(aText.c_str(), N);
-    if (limited.size() > N || limited != std::string_view(aText.c_str()).substr(0, N))
+    if (limited != std::string_view(aText.c_str()).substr(0, N))
         __builtin_trap();
     if (!bounded_text::CText(nullptr, N).empty())
         __builtin_trap();
