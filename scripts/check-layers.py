@@ -1,29 +1,29 @@
 #!/usr/bin/env python3
-"""check-layers.py BUILD_TREE [NINJA]: every include of a built tree points the allowed way.
+"""check-layers.py BUILD_TREE [NINJA]: every include and link of a built tree points the allowed way.
 
 The source tree has four layers, each a set of top folders:
-  product  common/ inventory/ automation/ tray/   includes only the product
+  product  common/ inventory/ automation/ tray/   uses only the product
   harness  testing/                               the product and itself
   tools    tools/                                 the product, the harness and itself
   tests    tests/                                 anything
-Any other folder of the repository (kit/, the build tree's generated headers) is read by the
-folder its path names; system and third-party headers are not ours.
+The build tree's generated headers belong to the folder their path names; system and third-party
+files are not ours.
 
 The includes are the compiler's own record of each object's headers (Ninja's deps log, from the
--MD files), nested and relative ones included, not a reading of the #include lines. Links are
-checked when the tree is configured (cmake/OrbLayers.cmake). Exit 0 when all hold, 1 otherwise.
+-MD files), nested and relative ones included, not a reading of the #include lines; the links are
+those the tree was configured with (BUILD/layer-links.tsv, cmake/OrbLayers.cmake). Exit 0 when all
+hold, 1 otherwise.
 """
 import os
 import subprocess
 import sys
 
 LAYERS = {"common": "product", "inventory": "product", "automation": "product", "tray": "product",
-          "testing": "harness", "tools": "tools", "tests": "tests", "kit": "kit"}
+          "testing": "harness", "tools": "tools", "tests": "tests"}
 ALLOWED = {"product": {"product"},
            "harness": {"product", "harness"},
            "tools": {"product", "harness", "tools"},
-           "tests": {"product", "harness", "tools", "tests"},
-           "kit": {"product", "kit"}}
+           "tests": {"product", "harness", "tools", "tests"}}
 
 
 def layer_of(path, root, tree):
@@ -67,15 +67,21 @@ def main():
         if includer and included and included not in ALLOWED[includer]:
             wrong.append(f"{os.path.relpath(source, root)} ({includer}) includes "
                          f"{os.path.relpath(path, root)} ({included})")
+    with open(os.path.join(tree, "layer-links.tsv")) as links:
+        for line in links:
+            target, folder, linked, linked_folder = line.rstrip("\n").split("\t")
+            user, used = LAYERS.get(folder.split("/")[0]), LAYERS.get(linked_folder.split("/")[0])
+            if user and used and used not in ALLOWED[user]:
+                wrong.append(f"{target} ({user}) links {linked} ({used})")
     if objects == 0:
         print(f"{tree}: no object in Ninja's deps log: build the tree first")
         return 1
     for entry in sorted(set(wrong)):
         print(entry)
     if wrong:
-        print(f"{len(set(wrong))} includes the wrong way (product <- harness <- tools, tests)")
+        print(f"{len(set(wrong))} includes or links the wrong way (product <- harness <- tools, tests)")
         return 1
-    print(f"{objects} objects of {tree}: every include points the allowed way")
+    print(f"{objects} objects of {tree}: every include and link points the allowed way")
     return 0
 
 
