@@ -2,7 +2,8 @@
 # status line and keeps its whole output in a log file under build/logs/.
 #   orb_stage NAME COMMAND [ARGS...]   runs COMMAND with its output in build/logs/NAME.log and
 #                                      prints "NAME: ok (N s)", plus the test count for ctest
-#                                      (and the Windows tests' skips for a host condition);
+#                                      (and the Windows tests' skips for a host condition),
+#                                      then the log's lines marked "retried: ";
 #                                      on failure, "NAME: FAILED", the log's last lines and its path,
 #                                      and returns COMMAND's status.
 # ORB_LOG_DIR names another folder for the logs.
@@ -24,6 +25,8 @@ orb_stage() {
   summary=$summary${skipped:+, $skipped}
   if [ "$status" -eq 0 ]; then
     echo "$name: ok ($((SECONDS - start)) s)${summary:+, $summary}"
+    # what went wrong and was tried again (a Wine session's start), said even when the stage passed
+    grep '^retried: ' "$log" | head -n 60 | sed 's/^/  | /'
   else
     echo "$name: FAILED ($((SECONDS - start)) s), last lines of $log:"
     tail -n "${ORB_LOG_TAIL:-40}" "$log" | sed 's/^/  | /'

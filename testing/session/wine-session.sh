@@ -7,8 +7,16 @@
 # stop:  ends every Wine process of the prefix, then the wineserver, the pointer holder and Xvfb,
 #        by their PIDs.
 set -euo pipefail
-# A step that fails says which, with the Wine program's own log where it wrote one.
-trap 'echo "wine-session: line $LINENO failed: $BASH_COMMAND" >&2; tail -n 20 "${dir:-/nonexistent}/wineboot.log" 2>/dev/null >&2' ERR
+# A step that fails says which, with the last lines of every log the session's programs wrote.
+show_logs() {
+  local log
+  for log in "${dir:-/nonexistent}"/*.log; do
+    [ -s "$log" ] || continue
+    echo "--- $(basename "$log"), last lines:"
+    tail -n 15 "$log"
+  done
+}
+trap 'echo "wine-session: line $LINENO failed: $BASH_COMMAND" >&2; show_logs >&2' ERR
 here=$(cd "$(dirname "$0")" && pwd)
 cmd=${1:?usage: wine-session.sh start|stop BUILD_DIR}
 mkdir -p "${2:?usage: wine-session.sh start|stop BUILD_DIR}"
@@ -79,9 +87,14 @@ start)
   fi
   setsid "$WINESERVER" -f -p >"$dir/wineserver.log" 2>&1 &
   echo $! > "$dir/wineserver.pid"
-  if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+  # A prefix is whole once wineboot -i has ended well (the mark); one that a failed start left half
+  # made is made again.
+  made=$WINEPREFIX/.orb-prefix-made
+  if [ ! -f "$made" ]; then
     echo "wine-session: creating the Wine prefix $WINEPREFIX"
+    find "$WINEPREFIX" -mindepth 1 -delete
     "${wine_command[@]}" wineboot -i </dev/null >"$dir/wineboot.log" 2>&1
+    touch "$made"
   else
     # The first Wine program of a session starts Wine's services (services.exe, winedevice.exe,
     # rpcss...), which inherit its open descriptors and live until the session stops. Start them

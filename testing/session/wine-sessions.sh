@@ -13,6 +13,18 @@ count=${ORB_WINE_SESSIONS:-1}
 
 session_dir() { if [ "$1" -eq 0 ]; then echo "$build"; else echo "$build/wine-sessions/$1"; fi; }
 
+# start_one DIR LOG: starts the session of DIR with its output in LOG. A start that fails is stopped
+# and started once more, and its output kept in BUILD/wine-session-retries.log, which
+# testing/session/wine-tests.sh prints: a fresh machine's first start failed now and then within
+# a second, with no output kept to tell why.
+start_one() {
+  "$here/wine-session.sh" start "$1" >"$2" 2>&1 && return 0
+  printf 'wine-sessions: the session of %s did not start, and was started once more; its output:\n%s\n' \
+    "$1" "$(sed 's/^/  | /' "$2")" >>"$build/wine-session-retries.log"
+  "$here/wine-session.sh" stop "$1" >/dev/null 2>&1 || true
+  "$here/wine-session.sh" start "$1" >"$2" 2>&1
+}
+
 stop_all() {
   # Every session that a run with more sessions may have left, not only ORB_WINE_SESSIONS.
   for dir in "$build" "$build"/wine-sessions/*; do
@@ -24,10 +36,11 @@ stop_all() {
 case $cmd in
 start)
   stop_all
+  rm -f "$build/wine-session-retries.log"
   if [ "$count" -gt 1 ]; then
-    if [ ! -d "$build/wineprefix/drive_c/windows/system32" ]; then
+    if [ ! -f "$build/wineprefix/.orb-prefix-made" ]; then
       # Made and left by its own session, so that the wineserver has written the registry out.
-      "$here/wine-session.sh" start "$build" >/dev/null
+      start_one "$build" "$build/wine-session-0.log" || { cat "$build/wine-session-0.log"; exit 1; }
       "$here/wine-session.sh" stop "$build" >/dev/null
     fi
     for ((k = 1; k < count; k++)); do
@@ -43,7 +56,7 @@ start)
   fi
   pids=()
   for ((k = 0; k < count; k++)); do
-    "$here/wine-session.sh" start "$(session_dir "$k")" >"$build/wine-session-$k.log" 2>&1 &
+    start_one "$(session_dir "$k")" "$build/wine-session-$k.log" &
     pids+=($!)
   done
   status=0
@@ -56,6 +69,7 @@ start)
       status=1
     fi
   done
+  [ ! -f "$build/wine-session-retries.log" ] || cat "$build/wine-session-retries.log"
   exit "$status"
   ;;
 stop)

@@ -12,6 +12,9 @@ shift
 export ORB_WINE_SESSIONS=${ORB_WINE_SESSIONS:-4}
 status=0
 ctest --test-dir "$build" -j "$ORB_WINE_SESSIONS" --output-on-failure -LE bench "$@" || status=$?
+# A session start that failed, even where the second try started it (testing/session/wine-sessions.sh):
+# each line marked, for the stage's status line to show (scripts/stage.sh).
+[ ! -s "$build/wine-session-retries.log" ] || sed 's/^/retried: /' "$build/wine-session-retries.log"
 # A test may skip only for a condition of the host (testing/support/skip_policy.cpp): said here.
 skips=$(grep -h "^skipped for a host condition: " "$build/Testing/Temporary/LastTest.log" 2>/dev/null | sort -u || true)
 echo "$(grep -c . <<<"$skips") tests skipped for a host condition${skips:+:}"
