@@ -40,7 +40,10 @@ start)
   if [ "$count" -gt 1 ]; then
     if [ ! -f "$build/wineprefix/.orb-prefix-made" ]; then
       # Made and left by its own session, so that the wineserver has written the registry out.
-      start_one "$build" "$build/wine-session-0.log" || { cat "$build/wine-session-0.log"; exit 1; }
+      if ! start_one "$build" "$build/wine-session-0.log"; then
+        cat "$build/wine-session-retries.log" "$build/wine-session-0.log" >&2
+        exit 1
+      fi
       "$here/wine-session.sh" stop "$build" >/dev/null
     fi
     for ((k = 1; k < count; k++)); do
