@@ -99,16 +99,9 @@ bool PumpUntil(const std::function<bool()>& done)
     }
 }
 
-std::string OwnProgramPath()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
 int RunChildTests(const std::string& filter, const char* name, const std::string& value)
 {
-    std::string command = "\"" + OwnProgramPath() + "\" --gtest_filter=" + filter;
+    std::string command = "\"" + ThisProgramPath() + "\" --gtest_filter=" + filter;
     SetEnvironmentVariableA(name, value.c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);

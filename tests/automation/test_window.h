@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/support/this_program_win32.h"
+
 struct WindowMessage {
     UINT message;
     WPARAM wParam;
@@ -38,8 +40,6 @@ private:
 // Dispatches this thread's messages until done() holds or ten seconds have passed.
 bool PumpUntil(const std::function<bool()>& done);
 
-// The Wine test program's own path, to start it again for a fresh load of the library state.
-std::string OwnProgramPath();
 
 // Runs this program again with only the given tests and environment variable NAME=VALUE set;
 // answers its exit code (0: the child's tests passed), or -1 when it could not be started.

@@ -17,6 +17,7 @@
 
 #include "notification_area.h"
 #include "testing/support/program_files_win32.h"
+#include "testing/support/this_program_win32.h"
 #include "testing/support/wait_for.h"
 
 namespace {
@@ -35,14 +36,6 @@ DWORD Now()
     return GetTickCount();
 }
 
-std::string BinFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *strrchr(path, '\\') = '\0';
-    return path;
-}
-
 std::string MainAppFolder()
 {
     return ProgramFilesFolder() + "\\korvante\\orb_ii";
@@ -53,7 +46,7 @@ std::string MainAppLog()
 }
 std::string UpdateLog()
 {
-    return BinFolder() + "\\RENEWX.standin.log";
+    return ThisProgramFolder() + "RENEWX.standin.log";
 }
 std::string QuotedAutostart()
 {
@@ -155,7 +148,7 @@ struct TrayProcess {
 // Starts OrbTray.exe with C:\ as its working folder: what it starts must be found without it.
 void StartTray(TrayProcess* tray)
 {
-    const std::string program = BinFolder() + "\\OrbTray.exe";
+    const std::string program = ThisProgramFolder() + "OrbTray.exe";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     tray->started = Now();
@@ -244,7 +237,7 @@ protected:
         const std::string korvante = ProgramFilesFolder() + "\\korvante";
         CreateDirectoryA(korvante.c_str(), nullptr);
         CreateDirectoryA(MainAppFolder().c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((BinFolder() + "\\orb_ii.exe").c_str(),
+        ASSERT_TRUE(CopyFileA((ThisProgramFolder() + "orb_ii.exe").c_str(),
                               (MainAppFolder() + "\\orb_ii.exe").c_str(), FALSE));
     }
     void SetUp() override

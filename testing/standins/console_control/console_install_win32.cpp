@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "testing/standins/console_common/console_entries.h"
-#include "testing/standins/console_control/module_folder_win32.h"
+#include "testing/support/this_program_win32.h"
 #include "testing/support/folders_win32.h"
 #include "testing/support/program_files_win32.h"
 
@@ -129,7 +129,7 @@ std::string InstallConsole(Console console, const std::vector<std::string>& omit
     RemoveConsole(console);
     if (!MakeFolders(FolderWithoutSlash(console)))
         return "can't create " + folder;
-    std::string source = ModuleFolder() + ProgramName(console);
+    std::string source = ThisProgramFolder() + ProgramName(console);
     if (!CopyFileA(source.c_str(), ConsoleProgramPath(console).c_str(), FALSE))
         return "can't copy " + source + ": error " + std::to_string(GetLastError());
 

@@ -2,7 +2,7 @@
 #include "testing/standins/console_control/console_control_win32.h"
 
 #include "testing/standins/console_common/console_entries.h"
-#include "testing/standins/console_control/module_folder_win32.h"
+#include "testing/support/this_program_win32.h"
 #include "testing/support/program_files_win32.h"
 
 namespace orbtest {
@@ -24,7 +24,7 @@ std::string InstallPathDecoy()
     if (base.empty())
         return "the Program Files folder has no blank";
     RemovePathDecoy();
-    std::string source = ModuleFolder() + standin::kRstProgram;
+    std::string source = ThisProgramFolder() + standin::kRstProgram;
     if (!CopyFileA(source.c_str(), (base + ".exe").c_str(), FALSE))
         return "can't copy " + source + " to " + base + ".exe: error " + std::to_string(GetLastError());
     return std::string();

@@ -1,7 +1,7 @@
 // Wine's per-program Windows version, for tests that need the program to see another Windows.
 #include "testing/standins/console_control/console_control_win32.h"
 
-#include <algorithm>
+#include "testing/support/this_program_win32.h"
 
 namespace orbtest {
 
@@ -24,10 +24,8 @@ bool SetWineVersionFor(const std::string& program, const std::string& version)
 
 std::string ThisProgramName()
 {
-    char path[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string module(path, std::min<DWORD>(length, MAX_PATH));
-    return module.substr(module.find_last_of('\\') + 1);
+    const std::string path = ThisProgramPath();
+    return path.substr(path.find_last_of('\\') + 1);
 }
 
 }  // namespace orbtest

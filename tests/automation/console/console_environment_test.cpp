@@ -322,7 +322,7 @@ TEST_F(ConsoleEnvironment, LongConsoleTitleIsCutTo254Characters)
 // A PSAPI.DLL planted beside the program is never loaded: the system folder's is.
 TEST_F(ConsoleEnvironment, PsapiComesFromTheSystemFolder)
 {
-    std::string planted = OwnProgramPath();
+    std::string planted = ThisProgramPath();
     planted = planted.substr(0, planted.find_last_of('\\') + 1) + "PSAPI.DLL";
     WriteTestFile(planted, "not a library");
     HMODULE byName = LoadLibraryA("PSAPI.DLL");  // what loading by the bare name would find

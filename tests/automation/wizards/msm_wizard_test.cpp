@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "msm_wizard_fixture.h"
+#include "testing/support/this_program_win32.h"
 
 namespace orbtest {
 namespace {
@@ -221,14 +222,13 @@ bool RunModifyChild(const char* wineVersion, int dy)
     if (!SetWineVersionFor(ThisProgramName(), wineVersion) ||
         !SetWineVersionFor(standin::kMsmProgram, wineVersion))
         return false;
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, sizeof(program));
-    std::string commandLine = std::string("\"") + program + "\" --gtest_filter=MsmWizard.ModifyRunChild";
+    const std::string program = ThisProgramPath();
+    std::string commandLine = "\"" + program + "\" --gtest_filter=MsmWizard.ModifyRunChild";
     SetEnvironmentVariableA(kChildVariable, std::to_string(dy).c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+    const bool started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process) != FALSE;
     SetEnvironmentVariableA(kChildVariable, nullptr);
     DWORD exitCode = 1;

@@ -15,20 +15,13 @@
 #include "orb_version.h"
 #include "testing/simulated_machine/simulated_machine.h"
 #include "testing/support/file_text_win32.h"
+#include "testing/support/this_program_win32.h"
 #include "tools/orbinv/inventory_view.h"
 
 namespace {
 
 using KVFuncType = char*(__cdecl*)(unsigned int, int, const char*);
 using nlohmann::json;
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
 
 std::string TempFolder()
 {
@@ -82,7 +75,7 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments)
 
 ProgramRun RunOrbinv(const std::string& arguments)
 {
-    return RunProgram(ProgramFolder() + "orbinv.exe", arguments);
+    return RunProgram(ThisProgramFolder() + "orbinv.exe", arguments);
 }
 
 // What KVFunc answers for the machine in this process, gathered as orbinv gathers it.
@@ -348,7 +341,7 @@ TEST(Orbinv, TraceOfTheScanGoesToStandardErrorOrToADebugger)
     EXPECT_EQ("orb: scan: end at  ms", lines.back());
     EXPECT_EQ(lines.size(), TraceWithoutDigits(traced.err, "").size()) << "a line that is not orb2's:\n" << traced.err;
 
-    const ProgramRun viewed = RunProgram(ProgramFolder() + "trace_viewer.exe", "\"" + ProgramFolder() + "orbinv.exe\" " + machine);
+    const ProgramRun viewed = RunProgram(ThisProgramFolder() + "trace_viewer.exe", "\"" + ThisProgramFolder() + "orbinv.exe\" " + machine);
     EXPECT_EQ(0u, viewed.exitCode) << viewed.err;
     EXPECT_NE(std::string::npos, viewed.out.find(plain.out)) << viewed.out;
     EXPECT_EQ(lines, TraceWithoutDigits(viewed.out, "orb2: ")) << viewed.out;
@@ -377,12 +370,12 @@ TEST(Orbinv, ExitCodesTellWhyItCouldNotRun)
     const std::string folder = TempFolder() + "orbinv_alone\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string copy = folder + "orbinv.exe";
-    ASSERT_TRUE(CopyFileA((ProgramFolder() + "orbinv.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ThisProgramFolder() + "orbinv.exe").c_str(), copy.c_str(), FALSE));
     DeleteFileA((folder + "orb2.dll").c_str());
     const ProgramRun noLibrary = RunProgram(copy, "");
     EXPECT_EQ(3u, noLibrary.exitCode);
     EXPECT_NE(std::string::npos, noLibrary.err.find("cannot load")) << noLibrary.err;
-    ASSERT_TRUE(CopyFileA((ProgramFolder() + "OrbLib.dll").c_str(), (folder + "orb2.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ThisProgramFolder() + "OrbLib.dll").c_str(), (folder + "orb2.dll").c_str(), FALSE));
     const ProgramRun noExport = RunProgram(copy, "");
     EXPECT_EQ(4u, noExport.exitCode);
     EXPECT_NE(std::string::npos, noExport.err.find("KVFunc")) << noExport.err;

@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+
+#include "testing/support/this_program_win32.h"
 
 namespace {
 
@@ -13,12 +14,8 @@ class OrbTrayResources : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        char* slash = strrchr(path, '\\');
-        ASSERT_NE(nullptr, slash);
-        strcpy(slash + 1, "OrbTray.exe");
-        module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        const std::string path = ThisProgramFolder() + "OrbTray.exe";
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, module) << path;
     }
     void TearDown() override
