@@ -2,8 +2,8 @@
 #include "testing/standins/console_control/console_control_win32.h"
 
 #include "testing/standins/console_common/console_entries.h"
-#include "testing/support/this_program_win32.h"
 #include "testing/support/program_files_win32.h"
+#include "testing/support/this_program_win32.h"
 
 namespace orbtest {
 namespace {
